@@ -1,0 +1,78 @@
+// The text form of a result: 15 significant digits, plain or in exponent notation.
+#include "calc/calc.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace calc {
+namespace {
+
+constexpr int kSignificantDigits = 15;
+
+void AppendZeros(std::string& out, int count) { out.append(static_cast<std::size_t>(std::max(count, 0)), '0'); }
+
+}  // namespace
+
+std::string FormatNumber(double x, std::string_view separator) {
+    // A tiny negative amount rounds to -0, which is written like any zero.
+    if (x == 0) return "0";
+    if (std::isnan(x)) return "nan";
+    if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
+
+    // to_chars rounds the exact binary value to 15 significant digits, ties to even, whatever the
+    // C locale says: "-d.ddddddddddddddde-ddd".
+    char buffer[32];
+    const std::string_view scientific(
+        buffer, std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, kSignificantDigits - 1).ptr);
+    const bool negative = scientific.front() == '-';
+    const std::size_t exponentMark = scientific.find('e');
+    const std::string_view exponentText = scientific.substr(exponentMark + 1);  // "+15", "-05"
+    int exponent = 0;
+    std::from_chars(exponentText.data() + 1, exponentText.data() + exponentText.size(), exponent);
+    if (exponentText.front() == '-') exponent = -exponent;
+
+    // The significant digits without the point, trailing zeros dropped.
+    char digits[kSignificantDigits];
+    int count = 0;
+    for (char c : scientific.substr(0, exponentMark)) {
+        if (c >= '0' && c <= '9') digits[count++] = c;
+    }
+    while (count > 1 && digits[count - 1] == '0') --count;
+
+    std::string out;
+    out.reserve(24 + separator.size());
+    if (negative) out += '-';
+    if (exponent >= -4 && exponent < kSignificantDigits) {
+        if (exponent >= 0) {
+            const int wholeDigits = exponent + 1;
+            out.append(digits, static_cast<std::size_t>(std::min(count, wholeDigits)));
+            AppendZeros(out, wholeDigits - count);
+            if (count > wholeDigits) {
+                out += separator;
+                out.append(digits + wholeDigits, static_cast<std::size_t>(count - wholeDigits));
+            }
+        } else {
+            out += '0';
+            out += separator;
+            AppendZeros(out, -exponent - 1);
+            out.append(digits, static_cast<std::size_t>(count));
+        }
+        return out;
+    }
+
+    out += digits[0];
+    if (count > 1) {
+        out += separator;
+        out.append(digits + 1, static_cast<std::size_t>(count - 1));
+    }
+    out += exponent < 0 ? "E-" : "E+";
+    const int magnitude = std::abs(exponent);
+    if (magnitude < 10) out += '0';
+    out += std::to_string(magnitude);
+    return out;
+}
+
+}  // namespace calc

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building and testing Veltrix need, skipping those already
+# present, so that running it twice costs a second and a fresh machine gets everything.
+set -euo pipefail
+
+packages=(
+  # compilers and build
+  cmake g++ clang libclang-rt-14-dev ninja-build pkg-config
+  # calculation tests, benchmarks
+  libgtest-dev libbenchmark-dev
+  # window
+  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
+  # window tests under a real X server, seen from outside
+  xvfb xauth openbox x11-utils xdotool python3 python3-pyatspi at-spi2-core dbus-x11 imagemagick
+  # resources: icon checks, Windows version record, desktop integration
+  icoutils binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64 desktop-file-utils appstream
+  librsvg2-bin
+  # the Windows build of the calculation library, run under Wine
+  g++-mingw-w64-x86-64 wine wine64
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
