@@ -1,0 +1,336 @@
+#!/usr/bin/env python3
+"""Checks of the program icon, the Windows version record and the desktop integration files.
+
+One subcommand per CTest test. Each runs the real tool (icotool, windres, desktop-file-validate,
+appstreamcli, cmake --install) and then reads the result back itself, so that a tool that quietly
+accepts a wrong file still fails the check.
+"""
+import argparse
+import os
+import pathlib
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import zlib
+
+SIZES = (16, 32, 48)
+
+VERSION_STRINGS = {
+    "FileVersion": "1.00",
+    "InternalName": "Veltrix",
+    "OriginalFilename": "Veltrix.exe",
+    "ProductName": "Veltrix",
+    "ProductVersion": "1.00",
+}
+VERSION_BLOCK = "040904B0"
+TRANSLATION = [(0x0409, 1200)]
+NUMERIC_VERSION = (1, 0, 0, 0)
+
+RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+VFT_APP = 1
+
+
+class Failure(Exception):
+    pass
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def run(*cmd, env=None, cwd=None):
+    if shutil.which(cmd[0]) is None:
+        raise Failure(f"{cmd[0]} is not installed (scripts/setup.sh installs it)")
+    return subprocess.run(cmd, capture_output=True, text=True, env=env, cwd=cwd,
+                          stdin=subprocess.DEVNULL, check=False)
+
+
+# --- images -------------------------------------------------------------------------------------
+
+def read_png(path):
+    """Returns (width, height, rows) with each row a list of (r, g, b, a); 8-bit RGB or RGBA only."""
+    data = pathlib.Path(path).read_bytes()
+    expect(data[:8] == b"\x89PNG\r\n\x1a\n", f"{path}: not a PNG file")
+    pos, idat, header = 8, b"", None
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    width, height, depth, colour, _, _, interlace = header
+    expect(depth == 8 and colour in (2, 6) and interlace == 0,
+           f"{path}: expected 8-bit RGB(A), not interlaced (depth {depth}, colour type {colour})")
+    channels = 4 if colour == 6 else 3
+    raw, stride = zlib.decompress(idat), width * channels
+    rows, previous, pos = [], bytearray(stride), 0
+    for _ in range(height):
+        kind, line = raw[pos], bytearray(raw[pos + 1:pos + 1 + stride])
+        pos += 1 + stride
+        for i in range(stride):
+            left = line[i - channels] if i >= channels else 0
+            up, up_left = previous[i], previous[i - channels] if i >= channels else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 0xFF
+            elif kind == 2:
+                line[i] = (line[i] + up) & 0xFF
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 0xFF
+            elif kind == 4:
+                p = left + up - up_left
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - up_left)
+                pred = left if pa <= pb and pa <= pc else up if pb <= pc else up_left
+                line[i] = (line[i] + pred) & 0xFF
+        rows.append([tuple(line[x * channels:x * channels + 3]) +
+                     ((line[x * channels + 3],) if channels == 4 else (255,))
+                     for x in range(width)])
+        previous = line
+    return width, height, rows
+
+
+def read_ico_images(path):
+    """Returns one dict per image: size, bpp, top-down rows of (r, g, b), and whether any AND-mask
+    bit (a transparent pixel) is set."""
+    data = pathlib.Path(path).read_bytes()
+    reserved, kind, count = struct.unpack("<HHH", data[:6])
+    expect(reserved == 0 and kind == 1, f"{path}: not an icon file")
+    images = []
+    for n in range(count):
+        w, h, _, _, _, _, size, offset = struct.unpack("<BBBBHHII", data[6 + 16 * n:22 + 16 * n])
+        dib = data[offset:offset + size]
+        expect(not dib.startswith(b"\x89PNG"), f"{path}: image {n + 1} is PNG-compressed, not a bitmap")
+        _, width, double_height, _, bpp, compression = struct.unpack("<IiiHHI", dib[:20])
+        height = double_height // 2
+        expect((w or 256, h or 256) == (width, height),
+               f"{path}: directory says {w}x{h}, bitmap says {width}x{height}")
+        image = {"size": (width, height), "bpp": bpp, "rows": None, "masked": None}
+        if bpp == 24 and compression == 0:
+            stride, mask_stride = (width * 3 + 3) // 4 * 4, (width + 31) // 32 * 4
+            pixels = dib[40:40 + stride * height]
+            mask = dib[40 + stride * height:40 + (stride + mask_stride) * height]
+            expect(len(mask) == mask_stride * height, f"{path}: image {n + 1} is truncated")
+            # Bitmaps are stored bottom-up, blue first.
+            image["rows"] = [[tuple(reversed(pixels[y * stride + 3 * x:y * stride + 3 * x + 3]))
+                              for x in range(width)] for y in reversed(range(height))]
+            image["masked"] = any(mask[y * mask_stride + x // 8] & (0x80 >> (x % 8))
+                                  for y in range(height) for x in range(width))
+        images.append(image)
+    return images
+
+
+def check_ico(args):
+    ico = args.resources / "veltrix.ico"
+    listing = run("icotool", "--list", str(ico))
+    expect(listing.returncode == 0, f"icotool --list failed: {listing.stderr}")
+    print(listing.stdout, end="")
+    found = []
+    for line in listing.stdout.splitlines():
+        fields = dict(f.lstrip("-").split("=", 1) for f in line.split() if "=" in f)
+        found.append((int(fields["width"]), int(fields["height"]), int(fields["bit-depth"])))
+    expect(found == [(s, s, 24) for s in SIZES], f"icotool lists {found}, want 16, 32, 48 at 24 bpp")
+
+    images = read_ico_images(ico)
+    for size, image in zip(SIZES, images):
+        expect(image["bpp"] == 24 and image["rows"] is not None,
+               f"{size}px image is {image['bpp']} bpp, want an uncompressed 24-bit bitmap")
+        expect(not image["masked"], f"{size}px image has transparent pixels; the icon must be opaque")
+        # The .ico must be packed from the committed PNGs, not from a stale drawing.
+        width, height, rows = read_png(args.resources / f"veltrix-{size}.png")
+        expect((width, height) == (size, size), f"veltrix-{size}.png is {width}x{height}")
+        expect(all(a == 255 for row in rows for *_, a in row), f"veltrix-{size}.png is not opaque")
+        expect(image["rows"] == [[p[:3] for p in row] for row in rows],
+               f"{size}px image differs from veltrix-{size}.png: run scripts/make-icons.sh")
+
+
+# --- Windows resources --------------------------------------------------------------------------
+
+def read_res(path):
+    """Yields (type, name, language, data) for each entry of a compiled .res file."""
+    data, pos = pathlib.Path(path).read_bytes(), 0
+
+    def name_or_id(at):
+        if data[at:at + 2] == b"\xff\xff":
+            return struct.unpack("<H", data[at + 2:at + 4])[0], at + 4
+        end = at
+        while data[end:end + 2] != b"\0\0":
+            end += 2
+        return data[at:end].decode("utf-16-le"), end + 2
+
+    while pos + 8 <= len(data):
+        data_size, header_size = struct.unpack("<II", data[pos:pos + 8])
+        kind, at = name_or_id(pos + 8)
+        name, at = name_or_id(at)
+        at = (at + 3) & ~3
+        _, _, language = struct.unpack("<IHH", data[at:at + 8])
+        body = data[pos + header_size:pos + header_size + data_size]
+        if kind != 0:  # the leading empty entry that marks a 32-bit .res file
+            yield kind, name, language, body
+        pos = (pos + header_size + data_size + 3) & ~3
+
+
+def read_version_node(data, pos=0):
+    """Parses one VS_VERSIONINFO-style node: returns (key, value bytes, is_text, children)."""
+    length, value_length, is_text = struct.unpack("<HHH", data[pos:pos + 6])
+    end, at = pos + length, pos + 6
+    key_end = at
+    while data[key_end:key_end + 2] != b"\0\0":
+        key_end += 2
+    key = data[at:key_end].decode("utf-16-le")
+    at = (key_end + 2 + 3) & ~3
+    value_bytes = value_length * 2 if is_text else value_length
+    value = data[at:at + value_bytes]
+    at = (at + value_bytes + 3) & ~3
+    children = []
+    while at < end:
+        child = read_version_node(data, at)
+        children.append(child[:4])
+        at = (at + child[4] + 3) & ~3
+    return key, value, is_text, children, length
+
+
+def check_rc(args):
+    with tempfile.TemporaryDirectory() as work:
+        res = pathlib.Path(work) / "veltrix.res"
+        compiled = run("x86_64-w64-mingw32-windres", "-I", str(args.resources),
+                       str(args.resources / "veltrix.rc"), "-O", "res", "-o", str(res))
+        expect(compiled.returncode == 0, f"windres failed:\n{compiled.stderr}")
+        entries = list(read_res(res))
+
+    versions = [(lang, body) for kind, _, lang, body in entries if kind == RT_VERSION]
+    expect(len(versions) == 1, f"{len(versions)} version resources, want 1")
+    language, body = versions[0]
+    expect(language == 0x0409, f"version resource language {language:#06x}, want 0x0409")
+
+    key, fixed, _, children, _ = read_version_node(body)
+    expect(key == "VS_VERSION_INFO", f"version root key {key!r}")
+    (signature, _, file_ms, file_ls, product_ms, product_ls, _, _, _, file_type, _, _, _) = \
+        struct.unpack("<13I", fixed)
+    expect(signature == 0xFEEF04BD, "VS_FIXEDFILEINFO signature missing")
+    for what, ms, ls in (("file", file_ms, file_ls), ("product", product_ms, product_ls)):
+        numeric = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+        print(f"numeric {what} version: {'.'.join(map(str, numeric))}")
+        expect(numeric == NUMERIC_VERSION, f"numeric {what} version {numeric}, want {NUMERIC_VERSION}")
+    expect(file_type == VFT_APP, f"file type {file_type}, want VFT_APP")
+
+    blocks = {child[0]: child for child in children}
+    expect(set(blocks) == {"StringFileInfo", "VarFileInfo"}, f"version blocks {sorted(blocks)}")
+    tables = blocks["StringFileInfo"][3]
+    expect([t[0] for t in tables] == [VERSION_BLOCK],
+           f"string tables {[t[0] for t in tables]}, want [{VERSION_BLOCK!r}]")
+    strings = {}
+    for name, value, is_text, _ in tables[0][3]:
+        expect(is_text == 1, f"{name} is not stored as text")
+        strings[name] = value.decode("utf-16-le").rstrip("\0")
+        print(f'{VERSION_BLOCK} {name} = "{strings[name]}"')
+    expect(strings == VERSION_STRINGS, f"version strings {strings}, want {VERSION_STRINGS}")
+
+    variables = {v[0]: v[1] for v in blocks["VarFileInfo"][3]}
+    raw = variables.get("Translation", b"")
+    translation = [struct.unpack("<HH", raw[i:i + 4]) for i in range(0, len(raw), 4)]
+    print("Translation = " + ", ".join(f"{lang:#06x}, {cp}" for lang, cp in translation))
+    expect(translation == TRANSLATION, f"Translation {translation}, want {TRANSLATION}")
+    expect(f"{translation[0][0]:04X}{translation[0][1]:04X}" == VERSION_BLOCK,
+           "Translation does not name the string block, so Windows would not find the strings")
+
+    groups = [body for kind, _, _, body in entries if kind == RT_GROUP_ICON]
+    expect(len(groups) == 1, f"{len(groups)} icon groups, want 1")
+    icons = {name: body for kind, name, _, body in entries if kind == RT_ICON}
+    _, _, count = struct.unpack("<HHH", groups[0][:6])
+    listed = []
+    for n in range(count):
+        w, h, _, _, _, bpp, _, icon_id = struct.unpack("<BBBBHHIH", groups[0][6 + 14 * n:20 + 14 * n])
+        expect(icon_id in icons, f"icon group names missing icon {icon_id}")
+        bitmap_bpp = struct.unpack("<H", icons[icon_id][14:16])[0]
+        listed.append((w, h, bpp, bitmap_bpp))
+    expect(listed == [(s, s, 24, 24) for s in SIZES], f"icon group holds {listed}")
+
+
+# --- desktop integration ------------------------------------------------------------------------
+
+def desktop_entry(path):
+    values, section = {}, None
+    for line in pathlib.Path(path).read_text(encoding="utf-8").splitlines():
+        if line.startswith("["):
+            section = line.strip("[]")
+        elif section == "Desktop Entry" and "=" in line and not line.startswith("#"):
+            key, value = line.split("=", 1)
+            values[key.strip()] = value.strip()
+    return values
+
+
+def check_desktop(args):
+    path = args.resources / f"{args.app_id}.desktop"
+    result = run("desktop-file-validate", str(path))
+    # desktop-file-validate exits 0 even on errors, so any output at all is a failure.
+    expect(result.returncode == 0 and not result.stdout and not result.stderr,
+           f"desktop-file-validate:\n{result.stdout}{result.stderr}")
+    entry = desktop_entry(path)
+    expect(entry.get("Exec", "").split()[:1] == ["veltrix"], f"Exec={entry.get('Exec')}")
+    expect(entry.get("Icon") == args.app_id, f"Icon={entry.get('Icon')}, want the bare name {args.app_id}")
+    categories = entry.get("Categories", "").split(";")
+    expect({"Utility", "Calculator"} <= set(categories), f"Categories={entry.get('Categories')}")
+
+
+def check_metainfo(args):
+    result = run("appstreamcli", "validate", "--no-net", "--no-color",
+                 str(args.resources / f"{args.app_id}.metainfo.xml"))
+    print(result.stdout, result.stderr, sep="", end="")
+    expect(result.returncode == 0, "appstreamcli validate failed")
+
+
+def check_install(args):
+    with tempfile.TemporaryDirectory() as stage:
+        env = dict(os.environ, DESTDIR=stage)
+        result = run("cmake", "--install", str(args.build_dir), "--prefix", "/usr",
+                     "--config", args.config, env=env)
+        expect(result.returncode == 0, f"cmake --install failed:\n{result.stdout}{result.stderr}")
+        root = pathlib.Path(stage)
+        usr = root / "usr"
+        installed = sorted(str(p.relative_to(usr)) for p in usr.rglob("*") if not p.is_dir())
+        for line in installed:
+            print(line)
+        icons = {f"share/icons/hicolor/{s}x{s}/apps/{args.app_id}.png": s for s in SIZES}
+        wanted = sorted(["bin/veltrix",
+                         f"share/applications/{args.app_id}.desktop",
+                         f"share/metainfo/{args.app_id}.metainfo.xml", *icons])
+        expect(installed == wanted, f"installed {installed}, want {wanted}")
+        expect(os.access(usr / "bin/veltrix", os.X_OK), "bin/veltrix is not executable")
+        for path, size in icons.items():
+            width, height, _ = read_png(usr / path)
+            expect((width, height) == (size, size), f"{path} is {width}x{height}")
+
+        # What a desktop shell resolves: Exec on the installed PATH, Icon in the hicolor theme.
+        entry = desktop_entry(usr / f"share/applications/{args.app_id}.desktop")
+        expect((usr / "bin" / entry["Exec"].split()[0]).is_file(), f"Exec={entry['Exec']} not installed")
+        expect(any((usr / "share/icons/hicolor" / f"{s}x{s}/apps/{entry['Icon']}.png").is_file()
+                   for s in SIZES), f"Icon={entry['Icon']} not in the hicolor theme")
+
+        tree = run("appstreamcli", "validate-tree", "--no-net", "--no-color", str(root))
+        print(tree.stdout, tree.stderr, sep="", end="")
+        expect(tree.returncode == 0, "appstreamcli validate-tree failed")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("check", choices=["ico", "rc", "desktop", "metainfo", "install"])
+    parser.add_argument("--resources", type=pathlib.Path, required=True)
+    parser.add_argument("--app-id", required=True)
+    parser.add_argument("--build-dir", type=pathlib.Path)
+    parser.add_argument("--config", default="")
+    args = parser.parse_args()
+    try:
+        globals()[f"check_{args.check}"](args)
+    except Failure as failure:
+        print(f"FAIL: {failure}", file=sys.stderr)
+        return 1
+    print(f"{args.check}: ok")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
