@@ -1,0 +1,408 @@
+#include "form1.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using calc::AmountField;
+
+// Drives a shown, active window with keys that travel the way the user's do: through the window
+// to whichever field has the focus.
+class tst_Form1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void layout_data();
+    void layout();
+    void startsCentredEmptyAndFocusedInTxtBez();
+    void tabCyclesThroughFields_data();
+    void tabCyclesThroughFields();
+    void typingRecalculatesTheOthers_data();
+    void typingRecalculatesTheOthers();
+    void everyKeyReleaseRecalculates_data();
+    void everyKeyReleaseRecalculates();
+    void keyInClickedFieldRecalculatesFromIt_data();
+    void keyInClickedFieldRecalculatesFromIt();
+    void shiftReleaseBelongsToFieldEntered();
+    void heldKeyRecalculatesOnce();
+    void typingLimit_data();
+    void typingLimit();
+    void longResultShownWholeWithCaretAtStart();
+    void overflowIsReportedAndEndsTheProgram();
+
+private:
+    QLineEdit *field(const QString &name) const { return window->findChild<QLineEdit *>(name); }
+    void type(const QString &name, const QString &keys);
+    void markOthersStale(AmountField source);
+
+    std::unique_ptr<Form1> window;
+};
+
+void tst_Form1::init()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    window = std::make_unique<Form1>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+}
+
+void tst_Form1::cleanup()
+{
+    window.reset();
+}
+
+void tst_Form1::type(const QString &name, const QString &keys)
+{
+    field(name)->setFocus();
+    for (QChar key : keys)
+        QTest::keyClick(window->windowHandle(), key.toLatin1());
+}
+
+// Overwrites the fields other than `source`, so that a later check shows they were recomputed.
+void tst_Form1::markOthersStale(AmountField source)
+{
+    for (AmountField f : {AmountField::txtBez, AmountField::txt5, AmountField::txt19})
+        if (f != source)
+            window->WriteText(f, "stale");
+}
+
+void tst_Form1::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry");
+
+    // The twip table divided by 15; children are placed relative to their group box.
+    QTest::newRow("Frame1") << "Frame1" << "Form1" << "Bez DPH" << QRect(0, 0, 121, 41);
+    QTest::newRow("Frame2") << "Frame2" << "Form1" << "s DPH 5%" << QRect(0, 48, 121, 41);
+    QTest::newRow("Frame3") << "Frame3" << "Form1" << "s DPH 19%" << QRect(0, 96, 121, 41);
+    QTest::newRow("txtBez") << "txtBez" << "Frame1" << "Bez DPH" << QRect(8, 16, 81, 19);
+    QTest::newRow("txt5") << "txt5" << "Frame2" << "s DPH 5%" << QRect(8, 16, 81, 19);
+    QTest::newRow("txt19") << "txt19" << "Frame3" << "s DPH 19%" << QRect(8, 16, 81, 19);
+    QTest::newRow("Label1") << "Label1" << "Frame1" << "Kč" << QRect(96, 19, 17, 17);
+    QTest::newRow("Label2") << "Label2" << "Frame2" << "Kč" << QRect(96, 19, 17, 17);
+    QTest::newRow("Label3") << "Label3" << "Frame3" << "Kč" << QRect(96, 19, 17, 17);
+}
+
+// A field's caption is its accessible name, the group's title that a screen reader announces.
+void tst_Form1::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+
+    const auto widget = window->findChild<QWidget *>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->parentWidget()->objectName(), parent);
+    QCOMPARE(widget->geometry(), geometry);
+    if (auto frame = qobject_cast<QGroupBox *>(widget))
+        QCOMPARE(frame->title(), caption);
+    else if (auto label = qobject_cast<QLabel *>(widget))
+        QCOMPARE(label->text(), caption);
+    else
+        QCOMPARE(widget->accessibleName(), caption);
+    QCOMPARE(widget->focusPolicy() != Qt::NoFocus, qobject_cast<QLineEdit *>(widget) != nullptr);
+}
+
+void tst_Form1::startsCentredEmptyAndFocusedInTxtBez()
+{
+    QCOMPARE(window->windowTitle(), "Veltrix");
+    QCOMPARE(window->size(), QSize(121, 137));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    // Centred to the pixel: an odd size leaves one more pixel on one side.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect client = window->geometry();
+    QVERIFY(qAbs((client.left() - area.left()) - (area.right() - client.right())) <= 1);
+    QVERIFY(qAbs((client.top() - area.top()) - (area.bottom() - client.bottom())) <= 1);
+    const Qt::WindowFlags flags = window->windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint && flags & Qt::WindowSystemMenuHint);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+
+    QCOMPARE(QApplication::focusWidget(), field("txtBez"));
+    for (const char *name : {"txtBez", "txt5", "txt19"})
+        QCOMPARE(field(name)->text(), "");
+}
+
+void tst_Form1::tabCyclesThroughFields_data()
+{
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QStringList>("order");
+
+    QTest::newRow("Tab goes down and wraps") << Qt::KeyboardModifiers()
+                                             << QStringList{"txt5", "txt19", "txtBez"};
+    QTest::newRow("Shift+Tab goes up and wraps") << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                                 << QStringList{"txt19", "txt5", "txtBez"};
+}
+
+void tst_Form1::tabCyclesThroughFields()
+{
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QStringList, order);
+
+    for (const QString &next : order) {
+        QTest::keyClick(window->windowHandle(), Qt::Key_Tab, modifiers);
+        QCOMPARE(QApplication::focusWidget(), field(next));
+    }
+}
+
+void tst_Form1::typingRecalculatesTheOthers_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QStringList>("expected"); // txtBez, txt5, txt19
+
+    // "100" typed key by key: the others follow after every key.
+    QTest::newRow("first key") << "en_US" << "txtBez" << "1" << QStringList{"1", "1.05", "1.19"};
+    QTest::newRow("second key") << "en_US" << "txtBez" << "10" << QStringList{"10", "10.5", "11.9"};
+    QTest::newRow("third key") << "en_US" << "txtBez" << "100" << QStringList{"100", "105", "119"};
+    // Each field is wired to recalculate from itself.
+    QTest::newRow("from txt5") << "en_US" << "txt5" << "100" << QStringList{"95.24", "100", "113.33"};
+    QTest::newRow("from txt19") << "en_US" << "txt19" << "100" << QStringList{"84.03", "88.24", "100"};
+    // The separator of results comes from the user's locale.
+    QTest::newRow("Czech comma") << "cs_CZ" << "txtBez" << "10" << QStringList{"10", "10,5", "11,9"};
+}
+
+void tst_Form1::typingRecalculatesTheOthers()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, source);
+    QFETCH(QString, keys);
+    QFETCH(QStringList, expected);
+
+    QLocale::setDefault(QLocale(locale));
+    type(source, keys);
+    QCOMPARE(field("txtBez")->text(), expected[0]);
+    QCOMPARE(field("txt5")->text(), expected[1]);
+    QCOMPARE(field("txt19")->text(), expected[2]);
+}
+
+void tst_Form1::everyKeyReleaseRecalculates_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QStringList>("expected"); // txtBez, txt5, txt19
+
+    // Keys that leave "100" as it is still rewrite the other two from it.
+    const QStringList same{"100", "105", "119"};
+    QTest::newRow("Left") << int(Qt::Key_Left) << Qt::KeyboardModifiers() << same;
+    QTest::newRow("Right") << int(Qt::Key_Right) << Qt::KeyboardModifiers() << same;
+    QTest::newRow("Home") << int(Qt::Key_Home) << Qt::KeyboardModifiers() << same;
+    QTest::newRow("End") << int(Qt::Key_End) << Qt::KeyboardModifiers() << same;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << same;
+    QTest::newRow("Shift") << int(Qt::Key_Shift) << Qt::KeyboardModifiers() << same;
+    QTest::newRow("Ctrl") << int(Qt::Key_Control) << Qt::KeyboardModifiers() << same;
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << Qt::KeyboardModifiers()
+                               << QStringList{"10", "10.5", "11.9"};
+    QTest::newRow("Delete after Home") << int(Qt::Key_Delete) << Qt::KeyboardModifiers()
+                                       << QStringList{"00", "0", "0"};
+}
+
+void tst_Form1::everyKeyReleaseRecalculates()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QStringList, expected);
+
+    type("txtBez", "100");
+    if (key == Qt::Key_Delete)
+        field("txtBez")->home(false);
+    markOthersStale(AmountField::txtBez);
+    QTest::keyClick(window->windowHandle(), Qt::Key(key), modifiers);
+    QCOMPARE(field("txtBez")->text(), expected[0]);
+    QCOMPARE(field("txt5")->text(), expected[1]);
+    QCOMPARE(field("txt19")->text(), expected[2]);
+}
+
+void tst_Form1::keyInClickedFieldRecalculatesFromIt_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("expected"); // txtBez, txt5, txt19
+
+    QTest::newRow("period") << "en_US" << QStringList{"10", "10.5", "11.9"};
+    // The written "10,5" must read back as 10.5 where the comma is the separator.
+    QTest::newRow("Czech comma") << "cs_CZ" << QStringList{"10", "10,5", "11,9"};
+}
+
+void tst_Form1::keyInClickedFieldRecalculatesFromIt()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, expected);
+
+    QLocale::setDefault(QLocale(locale));
+    type("txtBez", "10");
+    QTest::mouseClick(field("txt5"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), field("txt5"));
+    markOthersStale(AmountField::txt5);
+    QTest::keyClick(window->windowHandle(), Qt::Key_Right);
+    QCOMPARE(field("txtBez")->text(), expected[0]);
+    QCOMPARE(field("txt5")->text(), expected[1]);
+    QCOMPARE(field("txt19")->text(), expected[2]);
+}
+
+void tst_Form1::shiftReleaseBelongsToFieldEntered()
+{
+    type("txt5", "100");
+    QCOMPARE(field("txt19")->text(), "113.33");
+
+    QTest::keyPress(window->windowHandle(), Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), field("txtBez"));
+    QTest::keyRelease(window->windowHandle(), Qt::Key_Tab);
+    markOthersStale(AmountField::txtBez);
+    QTest::keyRelease(window->windowHandle(), Qt::Key_Shift);
+
+    // From txtBez's "95.24", not txt5's "100": 95.24 x 1.19 rounds to 113.34.
+    QCOMPARE(field("txtBez")->text(), "95.24");
+    QCOMPARE(field("txt5")->text(), "100");
+    QCOMPARE(field("txt19")->text(), "113.34");
+}
+
+void tst_Form1::heldKeyRecalculatesOnce()
+{
+    type("txtBez", "1");
+    markOthersStale(AmountField::txtBez);
+
+    QWindow *w = window->windowHandle();
+    QTest::simulateEvent(w, true, Qt::Key_Left, Qt::NoModifier, QString(), false);
+    for (int i = 0; i < 3; ++i) {
+        QTest::simulateEvent(w, false, Qt::Key_Left, Qt::NoModifier, QString(), true);
+        QTest::simulateEvent(w, true, Qt::Key_Left, Qt::NoModifier, QString(), true);
+    }
+    QCOMPARE(field("txt5")->text(), "stale");
+    QTest::simulateEvent(w, false, Qt::Key_Left, Qt::NoModifier, QString(), false);
+    QCOMPARE(field("txt5")->text(), "1.05");
+    QCOMPARE(field("txt19")->text(), "1.19");
+}
+
+void tst_Form1::typingLimit_data()
+{
+    QTest::addColumn<QString>("standing"); // written by the program
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<int>("selected");     // characters selected from the caret on
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QTestEventList>("edit");
+    QTest::addColumn<QString>("expected");
+
+    QTestEventList typeTen, paste, type5, backspace;
+    typeTen.addKeyClicks("1234567890");
+    paste.addKeyClick(Qt::Key_V, Qt::ControlModifier);
+    type5.addKeyClick('5');
+    backspace.addKeyClick(Qt::Key_Backspace);
+
+    QTest::newRow("a tenth typed character is refused") << "" << 0 << 0 << "" << typeTen << "123456789";
+    QTest::newRow("a paste is cut to nine") << "" << 0 << 0 << "1234567890" << paste << "123456789";
+    QTest::newRow("a paste keeps its start where room is short")
+        << "1234567" << 2 << 0 << "abc" << paste << "12ab34567";
+    QTest::newRow("typing over a selection in a full field")
+        << "123456789" << 0 << 9 << "" << type5 << "5";
+    // Results longer than nine stand whole; the user can shorten them but not add to them.
+    QTest::newRow("a long result takes no typed character")
+        << "11899998.81" << 11 << 0 << "" << type5 << "11899998.81";
+    QTest::newRow("a long result takes no pasted character")
+        << "11899998.81" << 11 << 0 << "5" << paste << "11899998.81";
+    QTest::newRow("a long result can be shortened")
+        << "11899998.81" << 11 << 0 << "" << backspace << "11899998.8";
+    QTest::newRow("a long result's selection can be replaced one for one")
+        << "11899998.81" << 10 << 1 << "" << type5 << "11899998.85";
+}
+
+void tst_Form1::typingLimit()
+{
+    QFETCH(QString, standing);
+    QFETCH(int, caret);
+    QFETCH(int, selected);
+    QFETCH(QString, clipboard);
+    QFETCH(QTestEventList, edit);
+    QFETCH(QString, expected);
+
+    window->WriteText(AmountField::txtBez, standing.toStdString());
+    field("txtBez")->setFocus();
+    field("txtBez")->setSelection(caret, selected);
+    QGuiApplication::clipboard()->setText(clipboard);
+    edit.simulate(field("txtBez"));
+    QCOMPARE(field("txtBez")->text(), expected);
+}
+
+void tst_Form1::longResultShownWholeWithCaretAtStart()
+{
+    field("txt19")->setText("junk");
+    field("txt19")->selectAll();
+    type("txtBez", "9999999");
+
+    QCOMPARE(field("txt5")->text(), "10499998.95");
+    QCOMPARE(field("txt19")->text(), "11899998.81");
+    for (const char *target : {"txt5", "txt19"}) {
+        QCOMPARE(field(target)->cursorPosition(), 0);
+        QVERIFY(!field(target)->hasSelectedText());
+    }
+    // The source keeps the user's caret.
+    QCOMPARE(field("txtBez")->cursorPosition(), 7);
+}
+
+void tst_Form1::overflowIsReportedAndEndsTheProgram()
+{
+    type("txtBez", "10");
+    field("txtBez")->selectAll();
+    QGuiApplication::clipboard()->setText("1e15");
+
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QList<QAbstractButton *> buttons;
+    QMessageBox::StandardButton button = QMessageBox::NoButton;
+    // Runs inside the report's own event loop: notes what it shows, then dismisses it as the
+    // user would.
+    QTimer lookForReport;
+    connect(&lookForReport, &QTimer::timeout, this, [&] {
+        const auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        lookForReport.stop();
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        buttons = box->buttons();
+        button = box->standardButton(buttons.value(0));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    lookForReport.start(0);
+    QTimer::singleShot(0, window.get(), [&] {
+        QTest::keyClick(window->windowHandle(), Qt::Key_V, Qt::ControlModifier);
+        if (lookForReport.isActive()) // no report came: end the loop so that the checks fail
+            QCoreApplication::exit(0);
+    });
+    const int status = QApplication::exec();
+
+    QCOMPARE(title, "Veltrix");
+    QCOMPARE(icon, QMessageBox::Critical);
+    QCOMPARE(text, "Overflow");
+    QCOMPARE(buttons.size(), 1);
+    QCOMPARE(button, QMessageBox::Ok);
+    QVERIFY(status != 0);
+    QCOMPARE(field("txtBez")->text(), "1e15");
+    QCOMPARE(field("txt5")->text(), "10.5");
+    QCOMPARE(field("txt19")->text(), "11.9");
+
+    // After the report no key release is handled any more.
+    field("txt5")->setFocus();
+    QTest::keyClick(window->windowHandle(), Qt::Key_Right);
+    QCOMPARE(field("txtBez")->text(), "1e15");
+}
+
+QTEST_MAIN(tst_Form1)
+#include "tst_form1.moc"
