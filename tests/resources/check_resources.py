@@ -199,12 +199,52 @@ def check_rc(args):
         compiled = run("x86_64-w64-mingw32-windres", "-I", str(args.resources),
                        str(args.resources / "veltrix.rc"), "-O", "res", "-o", str(res))
         expect(compiled.returncode == 0, f"windres failed:\n{compiled.stderr}")
-        entries = list(read_res(res))
+        check_resource_entries(list(read_res(res)))
 
+
+WINDOWS_PROJECT = """cmake_minimum_required(VERSION 3.25)
+project(exe_check LANGUAGES CXX)
+function(qt_add_resources)
+endfunction()
+add_subdirectory("{resources}" resources)
+add_executable(veltrix WIN32 main.cpp)
+set_target_properties(veltrix PROPERTIES OUTPUT_NAME Veltrix)
+veltrix_add_resources(veltrix)
+"""
+
+
+def check_exe(args):
+    """Cross-builds a stand-in Veltrix.exe through veltrix_add_resources(), as a Windows build
+    would, and reads the icon and version record back out of the linked program file."""
+    with tempfile.TemporaryDirectory() as work:
+        source, build = pathlib.Path(work) / "src", pathlib.Path(work) / "build"
+        source.mkdir()
+        # Qt for Windows is not installed here; a no-op qt_add_resources keeps the .rc path real.
+        (source / "CMakeLists.txt").write_text(WINDOWS_PROJECT.format(
+            resources=args.resources.resolve().as_posix()))
+        (source / "main.cpp").write_text("int main() { return 0; }\n")
+        configured = run("cmake", "-S", str(source), "-B", str(build), "-G", "Ninja",
+                         "-DCMAKE_SYSTEM_NAME=Windows",
+                         "-DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++",
+                         "-DCMAKE_RC_COMPILER=x86_64-w64-mingw32-windres")
+        expect(configured.returncode == 0, f"configure failed:\n{configured.stdout}{configured.stderr}")
+        built = run("cmake", "--build", str(build))
+        expect(built.returncode == 0, f"build failed:\n{built.stdout}{built.stderr}")
+        exe = build / "Veltrix.exe"
+        expect(exe.is_file(), "the program file is not named Veltrix.exe")
+        res = pathlib.Path(work) / "exe.res"
+        extracted = run("x86_64-w64-mingw32-windres", "-i", str(exe), "-O", "res", "-o", str(res))
+        expect(extracted.returncode == 0, f"reading resources from Veltrix.exe failed:\n{extracted.stderr}")
+        # windres drops the language when it reads a program file, so only the .rc check has it.
+        check_resource_entries(list(read_res(res)), language_known=False)
+
+
+def check_resource_entries(entries, language_known=True):
     versions = [(lang, body) for kind, _, lang, body in entries if kind == RT_VERSION]
     expect(len(versions) == 1, f"{len(versions)} version resources, want 1")
     language, body = versions[0]
-    expect(language == 0x0409, f"version resource language {language:#06x}, want 0x0409")
+    expect(not language_known or language == 0x0409,
+           f"version resource language {language:#06x}, want 0x0409")
 
     key, fixed, _, children, _ = read_version_node(body)
     expect(key == "VS_VERSION_INFO", f"version root key {key!r}")
@@ -317,7 +357,7 @@ def check_install(args):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("check", choices=["ico", "rc", "desktop", "metainfo", "install"])
+    parser.add_argument("check", choices=["ico", "rc", "exe", "desktop", "metainfo", "install"])
     parser.add_argument("--resources", type=pathlib.Path, required=True)
     parser.add_argument("--app-id", required=True)
     parser.add_argument("--build-dir", type=pathlib.Path)
