@@ -8,6 +8,8 @@ packages=(
   cmake g++ clang libclang-rt-14-dev ninja-build pkg-config
   # calculation tests, benchmarks
   libgtest-dev libbenchmark-dev
+  # start-up benchmark: waits for the window's MapNotify itself (bench/mapwait.cpp)
+  libx11-dev
   # window
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   # window tests under a real X server, seen from outside
