@@ -1,0 +1,169 @@
+#!/usr/bin/env python3
+"""The real program seen from outside: started on its own X server under a window manager, typed
+into with xdotool, its fields read back over the accessibility bus the way a screen reader reads
+them, and closed through the window manager.
+
+Usage: window_e2e.py PATH-TO-VELTRIX. Needs Xvfb, openbox, xdotool, xprop, xwininfo, dbus-daemon,
+at-spi2-core and python3-pyatspi; needs no display of its own and leaves nothing running."""
+
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL:", message)
+
+
+def wait_for(what, probe, seconds=15):
+    """Polls probe until it returns something true; the program and the servers start at their
+    own pace, so this waits for them rather than measuring them."""
+    deadline = time.monotonic() + seconds
+    while True:
+        result = probe()
+        if result or time.monotonic() > deadline:
+            return result
+        time.sleep(0.1)
+
+
+def output(*command):
+    done = subprocess.run(command, capture_output=True, text=True)
+    return done.stdout if done.returncode == 0 else ""
+
+
+def start(command, **kwargs):
+    # Each helper gets its own process group, so that stopping it stops what it spawned too.
+    return subprocess.Popen(command, start_new_session=True, **kwargs)
+
+
+def stop(process):
+    if process.poll() is None:
+        os.killpg(process.pid, signal.SIGTERM)
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
+
+
+def geometry(window):
+    info = output("xwininfo", "-id", window)
+    field = lambda name: int(re.search(name + r":\s+(-?\d+)", info).group(1))
+    return (field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"))
+
+
+def check_window(window):
+    check(output("xdotool", "getwindowname", window).strip() == "Veltrix", "window title is Veltrix")
+
+    x, y, width, height = geometry(window)
+    check((width, height) == (121, 137), f"client area is 121 x 137, not {width} x {height}")
+    area = [int(n) for n in re.findall(r"\d+", output("xprop", "-root", "_NET_WORKAREA"))[:4]]
+    left, right = x - area[0], area[0] + area[2] - (x + width)
+    top, bottom = y - area[1], area[1] + area[3] - (y + height)
+    check(abs(left - right) <= 1 and abs(top - bottom) <= 1,
+          f"window centred in the work area {area}: margins {left}, {right}, {top}, {bottom}")
+
+    hints = output("xprop", "-id", window, "WM_NORMAL_HINTS")
+    sizes = re.findall(r"(minimum|maximum) size: (\d+) by (\d+)", hints)
+    check(sorted(sizes) == [("maximum", "121", "137"), ("minimum", "121", "137")],
+          f"window manager told min = max = 121 x 137: {sizes}")
+
+    # _MOTIF_WM_HINTS: flags, functions, decorations. Bit 1 means "all but those listed" in both.
+    motif = [int(n, 16) for n in re.findall(r"0x[0-9a-f]+", output("xprop", "-id", window, "_MOTIF_WM_HINTS"))]
+    check(len(motif) >= 3, "window has _MOTIF_WM_HINTS")
+    if len(motif) >= 3:
+        flags, functions, decorations = motif[:3]
+        check(flags & 1 and not functions & 1 and not functions & (8 | 16),
+              f"no minimize or maximize function: {functions:#x}")
+        check(flags & 2 and not decorations & 1 and not decorations & (32 | 64),
+              f"no minimize or maximize button: {decorations:#x}")
+        check(functions & 32 and decorations & 16, "close function and system menu remain")
+
+
+def field_texts(pyatspi, pid):
+    """The three fields by their accessible names, as a screen reader finds them."""
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.get_process_id() == pid:
+            fields = pyatspi.findAllDescendants(app, lambda a: a.getRole() == pyatspi.ROLE_TEXT)
+            return {f.name: f.queryText().getText(0, -1) for f in fields}
+    return {}
+
+
+def run(program):
+    # A screen reader switches accessibility on over the session bus before programs start.
+    subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                    "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status", "string:IsEnabled",
+                    "variant:boolean:true"], check=True, capture_output=True)
+    import pyatspi  # only now, as it connects to the buses the environment names
+
+    app = start([program])
+    try:
+        found = wait_for("window", lambda: output("xdotool", "search", "--onlyvisible", "--name", "^Veltrix$").split())
+        check(bool(found), "the window is mapped")
+        if not found:
+            return
+        window = found[0]
+        check_window(window)
+
+        blank = {"Bez DPH": "", "s DPH 5%": "", "s DPH 19%": ""}
+        check(wait_for("fields", lambda: field_texts(pyatspi, app.pid)) == blank,
+              f"three empty fields named by their captions: {field_texts(pyatspi, app.pid)}")
+
+        subprocess.run(["xdotool", "windowactivate", "--sync", window], check=True)
+        subprocess.run(["xdotool", "type", "--delay", "100", "100"], check=True)
+        typed = {"Bez DPH": "100", "s DPH 5%": "105", "s DPH 19%": "119"}
+        check(wait_for("results", lambda: field_texts(pyatspi, app.pid) == typed),
+              f"typing 100 fills in the others: {field_texts(pyatspi, app.pid)}")
+
+        subprocess.run(["xdotool", "key", "alt+F4"], check=True)
+        wait_for("exit", lambda: app.poll() is not None)
+        status = app.returncode
+        check(status == 0, f"closing the window ends the program with status 0, not {status}")
+    finally:
+        stop(app)
+
+
+def main(program):
+    with tempfile.TemporaryDirectory() as runtime:
+        os.chmod(runtime, 0o700)
+        # Whatever display or buses the caller has, the test uses only its own.
+        for name in ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "DBUS_SESSION_BUS_ADDRESS",
+                     "AT_SPI_BUS_ADDRESS", "QT_QPA_PLATFORM", "SESSION_MANAGER"):
+            os.environ.pop(name, None)
+        os.environ.update(XDG_RUNTIME_DIR=runtime, HOME=runtime, LC_ALL="C.UTF-8")
+        helpers = []
+        try:
+            read_end, write_end = os.pipe()
+            helpers.append(start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                                  "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL))
+            os.close(write_end)
+            with os.fdopen(read_end) as display:
+                os.environ["DISPLAY"] = ":" + display.readline().strip()
+
+            bus = start(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+            helpers.append(bus)
+            os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
+
+            helpers.append(start(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+            if not wait_for("window manager", lambda: "window id" in output("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")):
+                check(False, "openbox started")
+                return 1
+            run(program)
+        finally:
+            for helper in reversed(helpers):
+                stop(helper)
+    print("FAILED:" if failures else "passed", *failures, sep="\n  ")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))
