@@ -5,12 +5,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace calc {
 namespace {
 
 constexpr int kSignificantDigits = 15;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 void AppendZeros(std::string& out, int count) { out.append(static_cast<std::size_t>(std::max(count, 0)), '0'); }
 
@@ -23,10 +26,18 @@ std::string FormatNumber(double x, std::string_view separator) {
     if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
 
     // to_chars rounds the exact binary value to 15 significant digits, ties to even, whatever the
-    // C locale says: "-d.ddddddddddddddde-ddd".
+    // C locale says: "-d.ddddddddddddddde-ddd". Asking it for the shortest text that reads back as x
+    // costs far less, and when that text has at most 15 digits it is the same rounding: two
+    // decimals of 15 digits never read as the same normal double, so the 15-digit rounding of x,
+    // which reads back as x, is the shortest text padded with zeros. Subnormals hold fewer digits
+    // and always take the long way.
     char buffer[32];
-    const std::string_view scientific(
-        buffer, std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, kSignificantDigits - 1).ptr);
+    char* end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific).ptr;
+    if (std::fabs(x) < std::numeric_limits<double>::min() ||
+        std::count_if(buffer, std::find(buffer, end, 'e'), IsDigit) > kSignificantDigits) {
+        end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, kSignificantDigits - 1).ptr;
+    }
+    const std::string_view scientific(buffer, static_cast<std::size_t>(end - buffer));
     const bool negative = scientific.front() == '-';
     const std::size_t exponentMark = scientific.find('e');
     const std::string_view exponentText = scientific.substr(exponentMark + 1);  // "+15", "-05"
@@ -38,12 +49,13 @@ std::string FormatNumber(double x, std::string_view separator) {
     char digits[kSignificantDigits];
     int count = 0;
     for (char c : scientific.substr(0, exponentMark)) {
-        if (c >= '0' && c <= '9') digits[count++] = c;
+        if (IsDigit(c)) digits[count++] = c;
     }
     while (count > 1 && digits[count - 1] == '0') --count;
 
+    // No reserve: the usual result ("105", "10.5", "1469.13") fits in the string's own buffer and
+    // needs no heap at all, while a reserve for the longest form would allocate every time.
     std::string out;
-    out.reserve(24 + separator.size());
     if (negative) out += '-';
     if (exponent >= -4 && exponent < kSignificantDigits) {
         if (exponent >= 0) {
