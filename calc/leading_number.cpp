@@ -10,6 +10,7 @@ namespace calc {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Walks the text as if every blank had been removed beforehand, without copying it: a field may
 // hold text of any length and reading must stay linear and allocation-free.
@@ -40,6 +41,25 @@ public:
         return true;
     }
 
+    // Hands each decimal digit standing next to `take`, blanks between them skipped, and tells
+    // whether there was any. The loop every typed amount goes through, kept free of the
+    // per-character bookkeeping of Advance.
+    template <class Take>
+    bool TakeDigits(Take take) {
+        bool any = false;
+        std::size_t pos = pos_;
+        for (; pos < text_.size(); ++pos) {
+            if (IsDecimalDigit(text_[pos])) {
+                take(text_[pos]);
+                any = true;
+            } else if (!IsBlank(text_[pos])) {
+                break;
+            }
+        }
+        pos_ = pos;
+        return any;
+    }
+
 private:
     void SkipBlanks() {
         while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
@@ -55,8 +75,6 @@ int DigitValue(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return 99;
 }
-
-bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
 
 // "&H" hexadecimal or "&O" octal. Up to FFFF the value is a signed 16-bit number, above it a
 // signed 32-bit one, so "&HFFFF" is -1 and "&H10000" is 65536. Leading zeros are harmless
@@ -103,9 +121,19 @@ public:
     // nearest double; below the smallest double it is the nearest one, possibly zero.
     double ToDouble(std::int64_t extraExponent) const {
         if (count_ == 0) return 0;
+        std::int64_t exponent = exponent_ + extraExponent;
+
+        // What people type takes a shortcut: up to 15 digits make a whole number that a double holds
+        // exactly, and so is every power of ten up to 10^22, so one multiplication or division
+        // rounds once to the nearest double, as from_chars would, at a fraction of its cost.
+        if (count_ <= kExactDigits && exponent >= -kExactPower && exponent <= kExactPower) {
+            const double whole = static_cast<double>(leading_);
+            const double power = kPowersOfTen[exponent < 0 ? -exponent : exponent];
+            return exponent < 0 ? whole / power : whole * power;
+        }
+
         char text[kKept + 1 + 16];
         char* end = std::copy(digits_, digits_ + count_, text);
-        std::int64_t exponent = exponent_ + extraExponent;
         if (droppedNonzero_) {
             *end++ = '1';
             --exponent;
@@ -127,9 +155,15 @@ public:
 private:
     static constexpr std::size_t kKept = 780;
     static constexpr std::int64_t kExponentBound = 4000;
+    static constexpr std::size_t kExactDigits = 15;
+    static constexpr std::int64_t kExactPower = 22;
+    static constexpr double kPowersOfTen[kExactPower + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
     bool Keep(char d) {
         if (count_ < kKept) {
+            if (count_ < kExactDigits) leading_ = leading_ * 10 + static_cast<std::uint64_t>(d - '0');
             digits_[count_++] = d;
             return true;
         }
@@ -138,6 +172,7 @@ private:
     }
 
     char digits_[kKept];
+    std::uint64_t leading_ = 0;  // the first kExactDigits digits as a whole number
     std::size_t count_ = 0;
     std::int64_t exponent_ = 0;
     bool droppedNonzero_ = false;
@@ -167,10 +202,9 @@ std::int64_t ReadExponent(Cursor& in) {
 // optional exponent; at least one digit, else there is no number.
 double ReadDecimalNumber(Cursor& in, std::string_view separator) {
     SignificantDigits digits;
-    bool sawDigit = false;
-    for (; IsDecimalDigit(in.Peek()); in.Advance(), sawDigit = true) digits.AddIntegerDigit(in.Peek());
+    bool sawDigit = in.TakeDigits([&digits](char d) { digits.AddIntegerDigit(d); });
     if (in.Accept('.') || in.AcceptWord(separator)) {
-        for (; IsDecimalDigit(in.Peek()); in.Advance(), sawDigit = true) digits.AddFractionDigit(in.Peek());
+        sawDigit = in.TakeDigits([&digits](char d) { digits.AddFractionDigit(d); }) || sawDigit;
     }
     if (!sawDigit) return 0;
     return digits.ToDouble(ReadExponent(in));

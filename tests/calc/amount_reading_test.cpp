@@ -95,6 +95,19 @@ INSTANTIATE_TEST_SUITE_P(Extremes, LeadingNumberTest, testing::Values(
     NumberCase{"a halfway case decided by a far digit",
                "9007199254740993" + std::string(800, '0') + "1e-801", ".", 9007199254740994.0}));
 
+// Up to 15 digits and powers of ten up to 22 take a shortcut of one multiplication or division;
+// on both sides of each limit the result must still be the nearest double (the literal's value).
+INSTANTIATE_TEST_SUITE_P(ShortcutLimits, LeadingNumberTest, testing::Values(
+    NumberCase{"fifteen digits", "123456789012345", ".", 123456789012345.0},
+    NumberCase{"sixteen digits", "1234567890123456", ".", 1234567890123456.0},
+    NumberCase{"fifteen digits with decimals", "3.14159265358979", ".", 3.14159265358979},
+    NumberCase{"leading zeros are no digits", "000000000000000000001.5", ".", 1.5},
+    NumberCase{"times ten to the 22nd", "123456789012345e22", ".", 123456789012345e22},
+    NumberCase{"times ten to the 23rd", "123456789012345e23", ".", 123456789012345e23},
+    NumberCase{"divided by ten to the 22nd", "123456789012345e-22", ".", 123456789012345e-22},
+    NumberCase{"divided by ten to the 23rd", "123456789012345e-23", ".", 123456789012345e-23},
+    NumberCase{"decimals count into the power", "0.000000000000000000000123", ".", 0.000000000000000000000123}));
+
 struct OverflowCase {
     const char* proves;
     std::string text;
