@@ -1,0 +1,74 @@
+// Feeds arbitrary bytes to ReadAmount as a field's text, with a decimal separator taken from the
+// input, and checks what must hold for every text, not only that nothing crashes.
+#include "fuzz_support.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+// The amount, or nothing when reading overflowed; any other exception escapes and fails the run.
+std::optional<calc::Amount> Read(std::string_view text, std::string_view separator) {
+    try {
+        return calc::ReadAmount(text, separator);
+    } catch (const calc::OverflowError&) {
+        return std::nullopt;
+    }
+}
+
+constexpr std::int64_t kMinCount = std::numeric_limits<std::int64_t>::min();
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view in(reinterpret_cast<const char*>(data), size);
+    const std::string separator = fuzz::TakeSeparator(in);
+    const std::size_t blankAt = fuzz::TakeByte(in);
+    const std::string text(in);
+    const std::optional<calc::Amount> amount = Read(text, separator);
+
+    // Negating the number negates the amount. The range has one more negative count than
+    // positive ones, so only -922337203685477.5808 may read while its positive twin overflows.
+    const std::optional<calc::Amount> negated = Read(fuzz::Negated(text), separator);
+    if (amount && negated) {
+        if (amount->count == kMinCount || negated->count != -amount->count) fuzz::Fail("negated text, other amount", text);
+    } else if (amount || negated) {
+        if ((amount ? amount->count : negated->count) != kMinCount) fuzz::Fail("only one sign overflowed", text);
+    }
+
+    // Blanks are dropped wherever they stand, so one more blank changes nothing.
+    std::string blanked = text;
+    blanked.insert(blankAt % (text.size() + 1), 1, " \t\n\r"[blankAt % 4]);
+    if (Read(blanked, separator) != amount) fuzz::Fail("a blank changed the amount", text);
+
+    // Whatever follows the number is ignored: '#' cannot continue any number.
+    if (separator.find('#') == std::string::npos && Read(text + "#", separator) != amount) {
+        fuzz::Fail("trailing text changed the amount", text);
+    }
+
+    if (!amount) return 0;
+
+    // The count is the leading number times 10,000 (one double product) rounded to the nearest
+    // whole number, ties to even. From 2^52 on every double is whole, so nothing is left to round.
+    const double scaled = calc::LeadingNumber(text, separator) * 10'000.0;
+    if (std::fabs(scaled) >= 0x1p52) {
+        if (static_cast<double>(amount->count) != scaled) fuzz::Fail("large amount not the scaled number", text);
+    } else {
+        const double off = std::fabs(scaled - static_cast<double>(amount->count));
+        if (off > 0.5 || (off == 0.5 && amount->count % 2 != 0)) fuzz::Fail("amount not cut to four decimals", text);
+    }
+
+    // The written form of the amount reads back to it, rounded to 15 significant digits.
+    if (fuzz::IsPlausibleSeparator(separator)) {
+        const double value = calc::AmountToDouble(*amount);
+        const std::string written = calc::FormatNumber(value, separator);
+        if (calc::LeadingNumber(written, separator) != fuzz::RoundTo15Digits(value)) {
+            fuzz::Fail("written amount does not read back", written);
+        }
+    }
+    return 0;
+}
