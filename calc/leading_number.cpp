@@ -203,7 +203,9 @@ std::int64_t ReadExponent(Cursor& in) {
 double ReadDecimalNumber(Cursor& in, std::string_view separator) {
     SignificantDigits digits;
     bool sawDigit = in.TakeDigits([&digits](char d) { digits.AddIntegerDigit(d); });
-    if (in.Accept('.') || in.AcceptWord(separator)) {
+    // The separator is tried first: one that begins with a period (Windows lets the user set
+    // ".-" or "..") is then the longer mark, and the program's own output reads back.
+    if (in.AcceptWord(separator) || in.Accept('.')) {
         sawDigit = in.TakeDigits([&digits](char d) { digits.AddFractionDigit(d); }) || sawDigit;
     }
     if (!sawDigit) return 0;

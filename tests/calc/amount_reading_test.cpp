@@ -59,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(UserSeparator, LeadingNumberTest, testing::Values(
     NumberCase{"an empty separator adds nothing", "12,50", "", 12},
     NumberCase{"a separator of several characters", "3\xd9\xab" "25", "\xd9\xab", 3.25},
     NumberCase{"a separator interrupted by blanks still matches", "3\xd9 \xab" "5", "\xd9\xab", 3.5},
-    NumberCase{"half a separator ends the number", "3\xd9" "5", "\xd9\xab", 3}));
+    NumberCase{"half a separator ends the number", "3\xd9" "5", "\xd9\xab", 3},
+    NumberCase{"a separator beginning with a period is the whole mark", "1.-5", ".-", 1.5}));
 
 // &H and &O numbers: 16-bit up to FFFF, 32-bit above, sign in front applies to the value.
 INSTANTIATE_TEST_SUITE_P(RadixForm, LeadingNumberTest, testing::Values(
