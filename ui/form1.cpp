@@ -11,6 +11,8 @@
 
 #include <cstdlib>
 #include <exception>
+#include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -18,21 +20,14 @@ namespace {
 // Qt scales them on denser screens.
 constexpr int px(int twips) { return twips / 15; }
 
-// The one report of a failure that left a recalculation. Call it inside a catch block: it names
-// the failure in a modal box and, once that is dismissed, ends the program with a failure status.
-void reportFailure(QWidget *window)
+// The one report of a failure that left a recalculation: names it in a modal box and, once that
+// is dismissed, ends the program with a failure status.
+void showFailureAndQuit(QWidget *window, const std::exception &failure)
 {
-    QString failure;
-    try {
-        throw;
-    } catch (const calc::OverflowError &) {
-        failure = QStringLiteral("Overflow");
-    } catch (const std::exception &e) {
-        failure = QString::fromUtf8(e.what());
-    } catch (...) {
-        failure = QStringLiteral("Unknown failure");
-    }
-    QMessageBox::critical(window, QStringLiteral("Veltrix"), failure);
+    const QString text = dynamic_cast<const calc::OverflowError *>(&failure)
+                             ? QStringLiteral("Overflow")
+                             : QString::fromUtf8(failure.what());
+    QMessageBox::critical(window, QStringLiteral("Veltrix"), text);
     QCoreApplication::exit(EXIT_FAILURE);
 }
 
@@ -40,7 +35,8 @@ void reportFailure(QWidget *window)
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                      | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+                      | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      reportFailure([this](const std::exception &failure) { showFailureAndQuit(this, failure); })
 {
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("Veltrix"));
@@ -90,10 +86,18 @@ void Form1::recalculateFrom(calc::AmountField source)
     // No exception may unwind through Qt's event dispatch.
     try {
         calc::Recalculate(source, *this);
+    } catch (const std::exception &failure) {
+        failed = true;
+        reportFailure(failure);
     } catch (...) {
         failed = true;
-        reportFailure(this);
+        reportFailure(std::runtime_error("Unknown failure"));
     }
+}
+
+void Form1::setFailureReport(FailureReport report)
+{
+    reportFailure = std::move(report);
 }
 
 AmountEdit *Form1::edit(calc::AmountField field) const

@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+#include <exception>
+#include <functional>
+
 class AmountEdit;
 
 // The program's one window: three linked amount fields, each recomputing the other two from
@@ -14,6 +17,12 @@ class Form1 : public QWidget, public calc::FieldAccess
 
 public:
     explicit Form1(QWidget *parent = nullptr);
+
+    // What becomes of a failure that left a recalculation; after it no key release is handled.
+    // The default names the failure in a modal box and then ends the program with a failure
+    // status. Tests that must survive an overflow put a recorder here.
+    using FailureReport = std::function<void(const std::exception &failure)>;
+    void setFailureReport(FailureReport report);
 
     std::string ReadText(calc::AmountField field) const override;
     void WriteText(calc::AmountField field, const std::string &text) override;
@@ -28,5 +37,6 @@ private:
     AmountEdit *txtBez;
     AmountEdit *txt5;
     AmountEdit *txt19;
+    FailureReport reportFailure;
     bool failed = false;
 };
