@@ -1,0 +1,446 @@
+#include "form1.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTest>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <utility>
+
+using calc::AmountField;
+
+namespace {
+
+constexpr std::array<AmountField, 3> allFields{AmountField::txtBez, AmountField::txt5,
+                                               AmountField::txt19};
+constexpr std::array<const char *, 3> fieldNames{"txtBez", "txt5", "txt19"};
+constexpr int maxTyped = 9;
+
+// Fixed so that every CI run walks the same path; VELTRIX_RANDOM_SEED picks another.
+constexpr std::uint64_t defaultSeed = 20240917;
+// Key releases per locale row; VELTRIX_RANDOM_RELEASES makes a longer or shorter run.
+constexpr int defaultReleases = 6000;
+
+// The three texts held in memory: what Recalculate should make of the window's texts.
+class MemoryFields : public calc::FieldAccess
+{
+public:
+    MemoryFields(std::array<std::string, 3> texts, std::string separator)
+        : texts(std::move(texts)), separator(std::move(separator)) {}
+
+    std::string ReadText(AmountField field) const override { return texts[int(field)]; }
+    void WriteText(AmountField field, const std::string &text) override { texts[int(field)] = text; }
+    std::string DecimalSeparator() const override { return separator; }
+
+    std::array<std::string, 3> texts;
+    std::string separator;
+};
+
+// Texts that reach the reading rules' corners when pasted: overflow in both ranges, radix forms,
+// blanks, commas, exponents, and results too long for the typing limit.
+const QStringList clipboardTexts{
+    "", "1e15", "-1e15", "1e400", "1e-400", "1E14", "922337203685477", "900000000000000",
+    "&HFFFF", "&H10000", "&O17", "&HFFFFFFFFF", "&h", "12,50", "12.50 Kč", " 1 234.5 ",
+    "-0.001", "1234567890", "9999999", "11899998.81", "0.005", "2D2", "2d-2", ".", "-", "+3",
+    "abc", "1\t2", "5.", "1e", "€5", "0,5",
+};
+
+// What typing draws from: digits most of all, so that amounts grow long enough to overflow and to
+// give results over nine characters, and everything else the reading rules treat specially.
+const QString typedCharacters = QStringLiteral("0123456789012345678901234567890123456789"
+                                               "..,,  --+eeEdD&&HHhOxzč€");
+
+// Replaces a field's text as a recalculation would, so that a recalculation that should follow
+// cannot go unseen because the old results happen to be right.
+const QStringList staleTexts{"stale", "", "-", "11899998.81", "1e15"};
+
+} // namespace
+
+// Thousands of random keys through the window to whichever field has the focus, each release
+// checked against Recalculate run over a copy of the texts in memory.
+class tst_Form1Random : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void randomKeys_data();
+    void randomKeys();
+    void cleanupTestCase();
+
+private:
+    // One random action: a few presses and releases, each checked as it is sent.
+    void act();
+    void typeCharacter(QChar c);
+    void chord(int modifierKey, Qt::KeyboardModifier modifier, int key, const QString &text);
+    void holdKey(int key, const QString &text);
+    void press(int key, Qt::KeyboardModifiers modifiers, const QString &text, bool autoRepeat = false);
+    void release(int key, Qt::KeyboardModifiers modifiers, const QString &text, bool autoRepeat = false);
+    void checkFailureLatchedThenRestart(const std::array<QString, 3> &before);
+    void openWindow();
+
+    int focusedField() const;
+    std::array<QString, 3> texts() const;
+    QString where() const;
+    static QString describe(const std::array<QString, 3> &texts);
+    quint64 pick(quint64 n) { return rng() % n; } // same on every standard library, unlike distributions
+    bool chance(quint64 oneIn) { return pick(oneIn) == 0; }
+
+    std::uint64_t seed = defaultSeed;
+    int releasesPerRow = defaultReleases;
+    std::mt19937_64 rng;
+    std::string separator;
+    std::unique_ptr<Form1> window;
+    QLineEdit *fields[3] = {};
+    int failureReports = 0;
+    bool lastFailureWasOverflow = false;
+
+    QString action;
+    int actions = 0;
+    int releases = 0;
+    int repeatedReleases = 0;
+    int overflows = 0;
+    int totalReleases = 0;
+};
+
+void tst_Form1Random::initTestCase()
+{
+    bool ok = true;
+    if (qEnvironmentVariableIsSet("VELTRIX_RANDOM_SEED"))
+        seed = qEnvironmentVariable("VELTRIX_RANDOM_SEED").toULongLong(&ok, 0);
+    QVERIFY2(ok, "VELTRIX_RANDOM_SEED must be a whole number");
+    if (qEnvironmentVariableIsSet("VELTRIX_RANDOM_RELEASES"))
+        releasesPerRow = qEnvironmentVariable("VELTRIX_RANDOM_RELEASES").toInt(&ok);
+    QVERIFY2(ok && releasesPerRow > 0, "VELTRIX_RANDOM_RELEASES must be a positive number");
+    qInfo("seed %llu (VELTRIX_RANDOM_SEED=%llu replays this run)", qulonglong(seed),
+          qulonglong(seed));
+}
+
+void tst_Form1Random::randomKeys_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<unsigned>("stream"); // keeps each row's keys apart and replayable alone
+
+    QTest::newRow("period") << "en_US" << "." << 1u;
+    // Results are written with a comma that reads back as the end of the number.
+    QTest::newRow("comma") << "cs_CZ" << "," << 2u;
+}
+
+void tst_Form1Random::randomKeys()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, separator);
+    QFETCH(unsigned, stream);
+
+    QLocale::setDefault(QLocale(locale));
+    QCOMPARE(QLocale().decimalPoint(), separator);
+    this->separator = separator.toStdString();
+    std::seed_seq seeds{unsigned(seed), unsigned(seed >> 32), stream};
+    rng.seed(seeds);
+    actions = releases = repeatedReleases = overflows = 0;
+
+    openWindow();
+    if (QTest::currentTestFailed())
+        return;
+    while (releases < releasesPerRow) {
+        ++actions;
+        act();
+        if (QTest::currentTestFailed())
+            return;
+    }
+    totalReleases += releases;
+    qInfo("%s: %d key releases (%d of them auto-repeated) in %d actions, %d overflows",
+          QTest::currentDataTag(), releases, repeatedReleases, actions, overflows);
+    window.reset();
+}
+
+void tst_Form1Random::cleanupTestCase()
+{
+    qInfo("%d key releases checked in all, seed %llu", totalReleases, qulonglong(seed));
+}
+
+void tst_Form1Random::openWindow()
+{
+    window = std::make_unique<Form1>();
+    // The real report ends the program; here an overflow is noted and the run goes on.
+    window->setFailureReport([this](const std::exception &failure) {
+        ++failureReports;
+        lastFailureWasOverflow = dynamic_cast<const calc::OverflowError *>(&failure) != nullptr;
+    });
+    for (int i = 0; i < 3; ++i) {
+        fields[i] = window->findChild<QLineEdit *>(fieldNames[i]);
+        QVERIFY2(fields[i], fieldNames[i]);
+    }
+    window->show();
+    QVERIFY2(QTest::qWaitForWindowActive(window.get()), qPrintable(where()));
+}
+
+void tst_Form1Random::act()
+{
+    static const std::array navigation{Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down,
+                                       Qt::Key_Home, Qt::Key_End};
+    const quint64 roll = pick(100);
+    if (roll < 45) {
+        typeCharacter(typedCharacters[pick(typedCharacters.size())]);
+    } else if (roll < 55) {
+        const int key = chance(2) ? Qt::Key_Backspace : Qt::Key_Delete;
+        action = key == Qt::Key_Backspace ? "Backspace" : "Delete";
+        press(key, {}, {});
+        release(key, {}, {});
+    } else if (roll < 65) {
+        const int key = navigation[pick(navigation.size())];
+        if (chance(3)) {
+            action = "Shift+" + QKeySequence(key).toString();
+            chord(Qt::Key_Shift, Qt::ShiftModifier, key, {});
+        } else {
+            action = QKeySequence(key).toString();
+            press(key, {}, {});
+            release(key, {}, {});
+        }
+    } else if (roll < 70) {
+        action = "Tab";
+        press(Qt::Key_Tab, {}, {});
+        release(Qt::Key_Tab, {}, {});
+    } else if (roll < 75) {
+        action = "Shift+Tab";
+        chord(Qt::Key_Shift, Qt::ShiftModifier, Qt::Key_Tab, {});
+    } else if (roll < 80) {
+        action = "Ctrl+A";
+        chord(Qt::Key_Control, Qt::ControlModifier, Qt::Key_A, {});
+    } else if (roll < 87) {
+        QString clip;
+        if (chance(2)) {
+            clip = clipboardTexts[pick(clipboardTexts.size())];
+        } else {
+            for (auto n = pick(13); n > 0; --n)
+                clip += typedCharacters[pick(typedCharacters.size())];
+        }
+        QGuiApplication::clipboard()->setText(clip);
+        action = QStringLiteral("Ctrl+V of \"%1\"").arg(clip);
+        chord(Qt::Key_Control, Qt::ControlModifier, Qt::Key_V, {});
+    } else if (roll < 89) {
+        action = "Enter";
+        press(Qt::Key_Return, {}, "\r");
+        release(Qt::Key_Return, {}, "\r");
+    } else if (roll < 91) {
+        action = "Shift alone";
+        press(Qt::Key_Shift, {}, {});
+        release(Qt::Key_Shift, Qt::ShiftModifier, {});
+    } else if (roll < 93) {
+        action = "Ctrl alone";
+        press(Qt::Key_Control, {}, {});
+        release(Qt::Key_Control, Qt::ControlModifier, {});
+    } else {
+        switch (pick(4)) {
+        case 0: holdKey(Qt::Key_Backspace, {}); break;
+        case 1: holdKey(Qt::Key_Delete, {}); break;
+        case 2: holdKey(navigation[pick(navigation.size())], {}); break;
+        default: {
+            // Key codes of plain characters are their upper-case code points.
+            const QChar c = typedCharacters[pick(typedCharacters.size())];
+            holdKey(c.toUpper().unicode(), QString(c));
+        }
+        }
+    }
+}
+
+void tst_Form1Random::typeCharacter(QChar c)
+{
+    const int key = c.toUpper().unicode();
+    action = QStringLiteral("type '%1'").arg(c);
+    if (c.isUpper() || c == '&' || c == '+')
+        chord(Qt::Key_Shift, Qt::ShiftModifier, key, QString(c));
+    else {
+        press(key, {}, QString(c));
+        release(key, {}, QString(c));
+    }
+}
+
+// A modifier held around a key; people let go of either first, and both releases count.
+void tst_Form1Random::chord(int modifierKey, Qt::KeyboardModifier modifier, int key,
+                            const QString &text)
+{
+    press(modifierKey, {}, {});
+    press(key, modifier, text);
+    if (chance(2)) {
+        release(key, modifier, text);
+        release(modifierKey, modifier, {});
+    } else {
+        release(modifierKey, modifier, {});
+        release(key, {}, text);
+    }
+}
+
+// A held key repeats its press; the system may or may not pair each repeat with a release, and
+// either way marks them auto-repeated. Only the final physical release may recalculate.
+void tst_Form1Random::holdKey(int key, const QString &text)
+{
+    const int repeats = 1 + int(pick(8));
+    const bool pairedReleases = !chance(4);
+    action = QStringLiteral("hold %1, %2 repeats%3")
+                 .arg(QKeySequence(key).toString())
+                 .arg(repeats)
+                 .arg(pairedReleases ? " with repeated releases" : "");
+    press(key, {}, text);
+    for (int i = 0; i < repeats; ++i) {
+        if (pairedReleases)
+            release(key, {}, text, true);
+        press(key, {}, text, true);
+    }
+    release(key, {}, text);
+}
+
+void tst_Form1Random::press(int key, Qt::KeyboardModifiers modifiers, const QString &text,
+                            bool autoRepeat)
+{
+    if (QTest::currentTestFailed())
+        return;
+    const int focused = focusedField();
+    QVERIFY2(focused >= 0, qPrintable(where() + ": the focus left the three fields"));
+    const std::array<QString, 3> before = texts();
+    const int reportsBefore = failureReports;
+
+    QTest::simulateEvent(window->windowHandle(), true, key, modifiers, text, autoRepeat);
+
+    const std::array<QString, 3> after = texts();
+    QVERIFY2(failureReports == reportsBefore, qPrintable(where() + ": a press recalculated"));
+    for (int i = 0; i < 3; ++i) {
+        if (i != focused) {
+            QVERIFY2(after[i] == before[i],
+                     qPrintable(where() + ": a press changed an unfocused field: "
+                                + describe(before) + " -> " + describe(after)));
+        }
+    }
+    // Typing may fill a field to nine characters; where a longer result stands it may shorten
+    // it or keep its length, never lengthen it.
+    const qsizetype limit = std::max<qsizetype>(maxTyped, before[focused].size());
+    QVERIFY2(after[focused].size() <= limit,
+             qPrintable(where() + QStringLiteral(": typing made %1 %2 characters long: ")
+                                          .arg(fieldNames[focused])
+                                          .arg(after[focused].size())
+                        + describe(before) + " -> " + describe(after)));
+}
+
+void tst_Form1Random::release(int key, Qt::KeyboardModifiers modifiers, const QString &text,
+                              bool autoRepeat)
+{
+    if (QTest::currentTestFailed())
+        return;
+    const int source = focusedField();
+    QVERIFY2(source >= 0, qPrintable(where() + ": the focus left the three fields"));
+    ++releases;
+    if (autoRepeat)
+        ++repeatedReleases;
+
+    if (chance(autoRepeat ? 2 : 4)) {
+        for (int i = 0; i < 3; ++i)
+            if (i != source)
+                window->WriteText(allFields[i], staleTexts[pick(staleTexts.size())].toStdString());
+    }
+    const std::array<QString, 3> before = texts();
+    const int caret = fields[source]->cursorPosition();
+    const int selectionStart = fields[source]->selectionStart();
+    const QString selection = fields[source]->selectedText();
+
+    MemoryFields expected({before[0].toStdString(), before[1].toStdString(),
+                           before[2].toStdString()},
+                          separator);
+    bool overflow = false;
+    try {
+        calc::Recalculate(allFields[source], expected);
+    } catch (const calc::OverflowError &) {
+        overflow = true;
+    }
+    const int reportsBefore = failureReports;
+
+    QTest::simulateEvent(window->windowHandle(), false, key, modifiers, text, autoRepeat);
+
+    const std::array<QString, 3> after = texts();
+    const QString change = QStringLiteral(" from %1: ").arg(fieldNames[source]) + describe(before)
+                           + " -> " + describe(after);
+    if (autoRepeat) {
+        QVERIFY2(failureReports == reportsBefore && after == before,
+                 qPrintable(where() + ": an auto-repeated release recalculated" + change));
+        return;
+    }
+    if (overflow) {
+        QVERIFY2(failureReports == reportsBefore + 1 && lastFailureWasOverflow,
+                 qPrintable(where() + ": no overflow was reported" + change));
+        QVERIFY2(after == before, qPrintable(where() + ": an overflow changed a field" + change));
+        ++overflows;
+        checkFailureLatchedThenRestart(after);
+        return;
+    }
+    QVERIFY2(failureReports == reportsBefore,
+             qPrintable(where() + ": a failure was reported" + change));
+    QVERIFY2(after[source] == before[source] && fields[source]->cursorPosition() == caret
+                 && fields[source]->selectionStart() == selectionStart
+                 && fields[source]->selectedText() == selection,
+             qPrintable(where() + ": a release changed its own field" + change));
+    for (int i = 0; i < 3; ++i) {
+        if (i == source)
+            continue;
+        const QString wanted = QString::fromStdString(expected.texts[i]);
+        QVERIFY2(after[i] == wanted,
+                 qPrintable(where() + QStringLiteral(": %1 should be \"%2\"").arg(fieldNames[i], wanted)
+                            + change));
+        QVERIFY2(fields[i]->cursorPosition() == 0 && !fields[i]->hasSelectedText(),
+                 qPrintable(where() + QStringLiteral(": %1's caret is not at the start")
+                                          .arg(fieldNames[i])));
+    }
+}
+
+// After a reported failure the window handles no key any more; a fresh one carries on the run.
+void tst_Form1Random::checkFailureLatchedThenRestart(const std::array<QString, 3> &before)
+{
+    const int reportsBefore = failureReports;
+    QTest::simulateEvent(window->windowHandle(), true, Qt::Key_End, {}, {}, false);
+    QTest::simulateEvent(window->windowHandle(), false, Qt::Key_End, {}, {}, false);
+    QVERIFY2(failureReports == reportsBefore && texts() == before,
+             qPrintable(where()
+                        + QStringLiteral(": a key was handled after the overflow report (%1 more "
+                                         "reports): ").arg(failureReports - reportsBefore)
+                        + describe(before) + " -> " + describe(texts())));
+    openWindow();
+}
+
+int tst_Form1Random::focusedField() const
+{
+    for (int i = 0; i < 3; ++i)
+        if (QApplication::focusWidget() == fields[i])
+            return i;
+    return -1;
+}
+
+std::array<QString, 3> tst_Form1Random::texts() const
+{
+    return {fields[0]->text(), fields[1]->text(), fields[2]->text()};
+}
+
+QString tst_Form1Random::where() const
+{
+    return QStringLiteral("seed %1 (replay: VELTRIX_RANDOM_SEED=%1), row %2, action %3 (%4), "
+                          "release %5")
+        .arg(seed)
+        .arg(QTest::currentDataTag())
+        .arg(actions)
+        .arg(action)
+        .arg(releases);
+}
+
+QString tst_Form1Random::describe(const std::array<QString, 3> &texts)
+{
+    return QStringLiteral("[\"%1\", \"%2\", \"%3\"]").arg(texts[0], texts[1], texts[2]);
+}
+
+QTEST_MAIN(tst_Form1Random)
+#include "tst_form1_random.moc"
