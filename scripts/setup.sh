@@ -8,8 +8,8 @@ packages=(
   cmake g++ clang libclang-rt-14-dev ninja-build pkg-config
   # calculation tests, benchmarks
   libgtest-dev libbenchmark-dev
-  # start-up benchmark: waits for the window's MapNotify itself (bench/mapwait.cpp)
-  libx11-dev
+  # start-up benchmark: waits for the window's MapNotify itself (bench/mapwait.cpp), own session bus
+  libx11-dev dbus-daemon
   # window
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   # window tests under a real X server, seen from outside
@@ -18,7 +18,7 @@ packages=(
   icoutils binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64 desktop-file-utils appstream
   librsvg2-bin
   # the Windows build of the calculation library, run under Wine
-  g++-mingw-w64-x86-64 wine wine64
+  g++-mingw-w64-x86-64 googletest wine wine64
 )
 
 missing=()

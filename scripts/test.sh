@@ -3,6 +3,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake --preset default >/dev/null
-cmake --build --preset default
-ctest --preset default
+# The usual GCC build, then the same suite under ASan+UBSan, the calculation library built for
+# Windows and run under Wine, and last Clang with its bounded fuzz runs.
+for preset in default asan windows clang; do
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
