@@ -3,7 +3,8 @@
 //
 //   mapwait SETTLE_MS PROGRAM [ARGS...]
 //
-// Prints one line: "startup_us=<n> vmhwm_kb=<n> maxrss_kb=<n> width=<n> height=<n>".
+// Prints one line: "startup_us=<n> vmhwm_kb=<n> maxrss_kb=<n> cpu_us=<n> width=<n> height=<n>",
+// cpu_us being the CPU time the program's main thread had used when its window was mapped.
 // VmHWM is read from /proc after the window has been shown for SETTLE_MS milliseconds (so the first
 // paint is included), just before the close request; maxrss is the kernel's figure for the whole
 // life of the process, teardown included, as a cross-check.
@@ -52,6 +53,15 @@ long WindowPid(Display* display, Window window) {
     }
     if (data != nullptr) XFree(data);
     return pid;
+}
+
+// Nanoseconds the process (its main thread) has run on a CPU so far: unlike the wall clock, this
+// hardly moves when other work competes for the machine. Threads' time is not included.
+long long CpuNanoseconds(pid_t pid) {
+    std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
+    long long ns = -1;
+    schedstat >> ns;
+    return ns;
 }
 
 long StatusKilobytes(pid_t pid, const char* field) {
@@ -117,13 +127,16 @@ int main(int argc, char* argv[]) {
     // The first window mapped by our child; 30 s is far beyond any real start.
     Window window = None;
     long long mapped = 0;
+    long long cpuAtMap = 0;
     XEvent event;
     while (window == None && NextEvent(display, event, start + 30'000'000)) {
         if (event.type != MapNotify || event.xmap.override_redirect) continue;
         const long long at = NowMicroseconds();
+        const long long cpu = CpuNanoseconds(pid);
         if (WindowPid(display, event.xmap.window) == pid) {
             window = event.xmap.window;
             mapped = at;
+            cpuAtMap = cpu;
         }
     }
     if (window == None) {
@@ -151,7 +164,7 @@ int main(int argc, char* argv[]) {
     }
     XCloseDisplay(display);
 
-    std::printf("startup_us=%lld vmhwm_kb=%ld maxrss_kb=%ld width=%d height=%d\n", mapped - start, vmhwm,
-                usage.ru_maxrss, attributes.width, attributes.height);
+    std::printf("startup_us=%lld vmhwm_kb=%ld maxrss_kb=%ld cpu_us=%lld width=%d height=%d\n", mapped - start,
+                vmhwm, usage.ru_maxrss, cpuAtMap / 1000, attributes.width, attributes.height);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }

@@ -8,7 +8,7 @@
 # drift in the machine's load falls on both alike; one unrecorded warm-up run of each comes first
 # (font cache, page cache). No window manager by default, so the figure is the program's own time;
 # WM=openbox adds openbox's reaction to both. Prints medians and ratios; RESULTS=file keeps the
-# raw runs as "name startup_us vmhwm_kb maxrss_kb".
+# raw runs as "name startup_us vmhwm_kb maxrss_kb cpu_us".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
@@ -28,9 +28,11 @@ display_file=$(mktemp)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
 xvfb_pid=$!
 wm_pid=
+dbus_pid=
 runtime_dir=
 cleanup() {
   if [ -n "$wm_pid" ]; then kill "$wm_pid" 2>/dev/null || true; fi
+  if [ -n "$dbus_pid" ]; then kill "$dbus_pid" 2>/dev/null || true; fi
   kill "$xvfb_pid" 2>/dev/null || true
   rm -f "$display_file"
   if [ -n "$runtime_dir" ]; then rm -rf "$runtime_dir"; fi
@@ -48,11 +50,14 @@ if [ "${WM:-}" = openbox ]; then
   sleep 1
 fi
 
-# Both programs see the same environment: xcb, no accessibility bus, no session.
-export QT_QPA_PLATFORM=xcb QT_ACCESSIBILITY=0 NO_AT_BRIDGE=1
-unset SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
+# Both programs see the same environment, that of a desktop session: xcb, their own runtime
+# directory and a session bus. Without a bus, every start would spend time launching one.
+export QT_QPA_PLATFORM=xcb
+unset SESSION_MANAGER
 runtime_dir=$(mktemp -d)
 export XDG_RUNTIME_DIR=$runtime_dir
+{ read -r DBUS_SESSION_BUS_ADDRESS; read -r dbus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+export DBUS_SESSION_BUS_ADDRESS
 
 raw=${RESULTS:-$(mktemp)}
 : >"$raw"
@@ -63,7 +68,7 @@ measure() {  # name program
     *"width=121 height=137"*) ;;
     *) echo "startup.sh: $1 mapped a window of the wrong size: $line" >&2; exit 1 ;;
   esac
-  echo "$1 $line" | sed -E 's/ [a-z_]+=/ /g' | cut -d' ' -f1-4 >>"$raw"
+  echo "$1 $line" | sed -E 's/ [a-z_]+=/ /g' | cut -d' ' -f1-5 >>"$raw"
 }
 
 "$mapwait" "$settle_ms" "$baseline" >/dev/null
@@ -81,14 +86,14 @@ python3 - "$raw" <<'EOF'
 import statistics, sys
 runs = {}
 for line in open(sys.argv[1]):
-    name, startup_us, vmhwm, maxrss = line.split()
-    runs.setdefault(name, []).append((int(startup_us), int(vmhwm), int(maxrss)))
-med = {n: [statistics.median(r[i] for r in rs) for i in range(3)] for n, rs in runs.items()}
+    name, *figures = line.split()
+    runs.setdefault(name, []).append([int(f) for f in figures])
+med = {n: [statistics.median(r[i] for r in rs) for i in range(4)] for n, rs in runs.items()}
 v, b = med["veltrix"], med["baseline"]
 print(f"runs: {len(runs['veltrix'])} of each, interleaved")
 print(f"{'':24}{'veltrix':>12}{'baseline':>12}{'ratio':>8}")
 for i, (what, scale, unit) in enumerate([("start-up to map", 1000, "ms"), ("peak RSS (VmHWM)", 1024, "MiB"),
-                                         ("peak RSS (ru_maxrss)", 1024, "MiB")]):
+                                         ("peak RSS (ru_maxrss)", 1024, "MiB"), ("CPU until mapped", 1000, "ms")]):
     print(f"{what + ' [' + unit + ']':24}{v[i] / scale:12.2f}{b[i] / scale:12.2f}{v[i] / b[i]:8.3f}")
 lo = lambda n, i: min(r[i] for r in runs[n]) / 1000
 hi = lambda n, i: max(r[i] for r in runs[n]) / 1000
