@@ -5,15 +5,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <string>
 
 namespace calc {
 namespace {
 
 constexpr int kSignificantDigits = 15;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 void AppendZeros(std::string& out, int count) { out.append(static_cast<std::size_t>(std::max(count, 0)), '0'); }
 
@@ -26,17 +23,11 @@ std::string FormatNumber(double x, std::string_view separator) {
     if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
 
     // to_chars rounds the exact binary value to 15 significant digits, ties to even, whatever the
-    // C locale says: "-d.ddddddddddddddde-ddd". Asking it for the shortest text that reads back as x
-    // costs far less, and when that text has at most 15 digits it is the same rounding: two
-    // decimals of 15 digits never read as the same normal double, so the 15-digit rounding of x,
-    // which reads back as x, is the shortest text padded with zeros. Subnormals hold fewer digits
-    // and always take the long way.
+    // C locale says: "-d.ddddddddddddddde-ddd". (Asking for the shortest form first and rounding
+    // only longer ones was tried: faster for whole numbers, slower for the usual cents.)
     char buffer[32];
-    char* end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific).ptr;
-    if (std::fabs(x) < std::numeric_limits<double>::min() ||
-        std::count_if(buffer, std::find(buffer, end, 'e'), IsDigit) > kSignificantDigits) {
-        end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, kSignificantDigits - 1).ptr;
-    }
+    const char* end =
+        std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, kSignificantDigits - 1).ptr;
     const std::string_view scientific(buffer, static_cast<std::size_t>(end - buffer));
     const bool negative = scientific.front() == '-';
     const std::size_t exponentMark = scientific.find('e');
@@ -49,7 +40,7 @@ std::string FormatNumber(double x, std::string_view separator) {
     char digits[kSignificantDigits];
     int count = 0;
     for (char c : scientific.substr(0, exponentMark)) {
-        if (IsDigit(c)) digits[count++] = c;
+        if (c >= '0' && c <= '9') digits[count++] = c;
     }
     while (count > 1 && digits[count - 1] == '0') --count;
 

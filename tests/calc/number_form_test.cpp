@@ -91,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(ExponentNotation, FormatNumberTest, testing::Values(
     FormatCase{"negative with three exponent digits", -1.5e-300, ".", "-1.5E-300"},
     FormatCase{"the largest amount with tax", 922337203685477.5807 * 1.19, ".", "1.09758127238572E+15"}));
 
-// Values whose shortest form has up to 15 digits are written from it, longer ones are rounded to
-// 15; the rows sit on both sides of that line and where a double holds fewer digits than it shows.
+// The text is the 15-digit rounding of the double, whether the shortest text that reads back as
+// it has 15 digits, 16, or (a subnormal) fewer than the rounding shows.
 INSTANTIATE_TEST_SUITE_P(ShortestFormLimits, FormatNumberTest, testing::Values(
     FormatCase{"a shortest form of 15 digits is kept", 123456789.012345, ".", "123456789.012345"},
     FormatCase{"a shortest form of 16 digits is rounded", 1234567890.123456, ".", "1234567890.12346"},
