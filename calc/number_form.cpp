@@ -2,6 +2,7 @@
 #include "calc/calc.h"
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -28,20 +29,21 @@ std::string FormatNumber(double x, std::string_view separator) {
     char buffer[32];
     const char* end =
         std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, kSignificantDigits - 1).ptr;
-    const std::string_view scientific(buffer, static_cast<std::size_t>(end - buffer));
-    const bool negative = scientific.front() == '-';
-    const std::size_t exponentMark = scientific.find('e');
-    const std::string_view exponentText = scientific.substr(exponentMark + 1);  // "+15", "-05"
+    // With the precision fixed the layout is too, so nothing needs searching: the first digit,
+    // the point, 14 digits, then the exponent mark.
+    const bool negative = buffer[0] == '-';
+    const char* first = buffer + (negative ? 1 : 0);
+    const char* exponentMark = first + 2 + (kSignificantDigits - 1);
+    assert(first[1] == '.' && *exponentMark == 'e');
     int exponent = 0;
-    std::from_chars(exponentText.data() + 1, exponentText.data() + exponentText.size(), exponent);
-    if (exponentText.front() == '-') exponent = -exponent;
+    std::from_chars(exponentMark + 2, end, exponent);  // after "e+" or "e-"
+    if (exponentMark[1] == '-') exponent = -exponent;
 
     // The significant digits without the point, trailing zeros dropped.
     char digits[kSignificantDigits];
-    int count = 0;
-    for (char c : scientific.substr(0, exponentMark)) {
-        if (c >= '0' && c <= '9') digits[count++] = c;
-    }
+    digits[0] = first[0];
+    std::copy(first + 2, exponentMark, digits + 1);
+    int count = kSignificantDigits;
     while (count > 1 && digits[count - 1] == '0') --count;
 
     // No reserve: the usual result ("105", "10.5", "1469.13") fits in the string's own buffer and
