@@ -45,15 +45,15 @@ def row(what, value, unit, baseline_name, baseline, target, ok):
     ratio = f"{value / baseline:.2f}x" if baseline else ""
     rows.append(f"| {what} | {value:.{2 if value < 100 else 1}f} {unit} | {baseline_name} | "
                 + (f"{baseline:.{2 if baseline < 100 else 1}f} {unit}" if baseline else "") +
-                f" | {ratio} | {target} | {'met' if ok else '**not met**'} |")
+                f" | {ratio} | {target} | {'' if ok is None else 'met' if ok else '**not met**'} |")
 
 v, b = med["veltrix"], med["baseline"]
 row("Start-up, process start to window mapped", v[0] / 1000, "ms", "bare Qt window", b[0] / 1000,
     "<= 1.10x", v[0] <= 1.10 * b[0])
-row("CPU time until mapped (main thread)", v[3] / 1000, "ms", "bare Qt window", b[3] / 1000, "(diagnostic)", True)
+row("CPU time until mapped (main thread)", v[3] / 1000, "ms", "bare Qt window", b[3] / 1000, "(diagnostic)", None)
 row("Peak RSS, VmHWM after first paint", v[1] / 1024, "MiB", "bare Qt window", b[1] / 1024,
     "<= 1.10x", v[1] <= 1.10 * b[1])
-row("Peak RSS, whole life (ru_maxrss)", v[2] / 1024, "MiB", "bare Qt window", b[2] / 1024, "(cross-check)", True)
+row("Peak RSS, whole life (ru_maxrss)", v[2] / 1024, "MiB", "bare Qt window", b[2] / 1024, "(cross-check)", None)
 
 key = qt["keyReleaseInTxtBez"]
 row("Key release in txtBez until both fields updated", key, "µs", "setText alone (harness)",
@@ -61,7 +61,7 @@ row("Key release in txtBez until both fields updated", key, "µs", "setText alon
 
 recalc = {n.split("/", 1)[1]: t for n, t in ns.items() if n.startswith("Recalculate/")}
 worst = max(recalc, key=recalc.get)
-row("Recalculate, median over the 18 source/text cases", statistics.median(recalc.values()), "ns", "", 0,
+row(f"Recalculate, median over the {len(recalc)} source/text cases", statistics.median(recalc.values()), "ns", "", 0,
     "<= 1000 ns", statistics.median(recalc.values()) <= 1000)
 row(f"Recalculate, slowest case ({worst})", recalc[worst], "ns", "", 0, "<= 1000 ns", recalc[worst] <= 1000)
 most = max(allocs[n] for n in ns if n.startswith("Recalculate/"))
@@ -69,10 +69,14 @@ rows.append(f"| Heap allocations per Recalculate (any case) | {most:.0f} | | | |
             f"{'met' if most == 0 else '**not met**'} |")
 
 for prefix, baseline, limit in (("FormatNumber", "to_chars_general15", 1.5), ("LeadingNumber", "from_chars", 2.0)):
-    for case, t, base in pairs(prefix, baseline):
+    cases = list(pairs(prefix, baseline))
+    for case, t, base in cases:
         row(f"{prefix}({case})", t, "ns", f"{baseline}", base, f"<= {limit}x", t <= limit * base)
+    # All cases of the table one after the other: the cost over a typical mix, not a target of its own.
+    total, total_base = sum(c[1] for c in cases), sum(c[2] for c in cases)
+    row(f"{prefix}, all {len(cases)} cases above together", total, "ns", f"{baseline}", total_base, "", None)
 for name in sorted(n for n in ns if n.startswith("RoundHalfEven/")):
-    row(name.replace("/", "(") + ")", ns[name], "ns", "", 0, "", True)
+    row(name.replace("/", "(") + ")", ns[name], "ns", "", 0, "", None)
 
 print(f"Machine: {machine['cpu']}, {machine['cores']} cores, Linux {machine['kernel']}; {machine['compiler']}; "
       f"Qt {machine['qt']}. Run {machine['date']}; load average before {machine['load_before']}, "

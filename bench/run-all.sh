@@ -36,7 +36,7 @@ build/release/bench/calc_bench \
 QT_QPA_PLATFORM=offscreen build/release/bench/keyrelease_bench -median 15 -iterations 50000 \
   -o "$out/keyrelease.xml,xml" -o -,txt
 
-RESULTS="$out/startup.txt" bash bench/startup.sh build/release 31
+RESULTS="$out/startup.txt" bash bench/startup.sh build/release 41
 
 echo "load_after=$(cut -d' ' -f1-3 /proc/loadavg)" >>"$out/machine.txt"
 python3 bench/report.py "$out" | tee "$out/table.md"
