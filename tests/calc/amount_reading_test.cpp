@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <ostream>
+#include <random>
 #include <string>
 
 namespace {
@@ -93,6 +95,11 @@ INSTANTIATE_TEST_SUITE_P(Extremes, LeadingNumberTest, testing::Values(
     NumberCase{"a million leading zeros", std::string(1'000'000, '0') + "7", ".", 7},
     NumberCase{"digits far after the point count with their exponent", "0." + std::string(1000, '0') + "5e1001", ".", 5},
     NumberCase{"an exact halfway case goes to even", "9007199254740993", ".", 9007199254740992.0},
+    // Digits are read in runs, eight at a time where they fit; blanks split the runs anywhere.
+    NumberCase{"runs split by blanks across the fifteenth digit", "1234 5678 9012 3456 7", ".", 1.2345678901234568e16},
+    NumberCase{"fraction runs after leading zeros", "0.000 000 123 456 789 012 345 678", ".", 1.2345678901234568e-07},
+    NumberCase{"eight digits and a fraction", "98765432.1", ".", 98765432.1},
+    NumberCase{"a run of eight after the fifteenth digit", "1234567890123456 78901234", ".", 1.2345678901234569e23},
     NumberCase{"a halfway case decided by a far digit",
                "9007199254740993" + std::string(800, '0') + "1e-801", ".", 9007199254740994.0}));
 
@@ -108,6 +115,29 @@ INSTANTIATE_TEST_SUITE_P(ShortcutLimits, LeadingNumberTest, testing::Values(
     NumberCase{"divided by ten to the 22nd", "123456789012345e-22", ".", 123456789012345e-22},
     NumberCase{"divided by ten to the 23rd", "123456789012345e-23", ".", 123456789012345e-23},
     NumberCase{"decimals count into the power", "0.000000000000000000000123", ".", 0.000000000000000000000123}));
+
+// The blank-skipping reader must agree with from_chars, which reads the same number without blanks,
+// on random digit strings of every length, point position and exponent.
+TEST(LeadingNumberTest, AgreesWithFromCharsOnRandomDecimals) {
+    std::mt19937_64 random(20261208);
+    for (int n = 0; n < 200'000; ++n) {
+        std::string plain;
+        std::string typed;
+        const auto add = [&](const std::string& part) { plain += part; typed += part; };
+        const int length = 1 + static_cast<int>(random() % 40);
+        const int point = static_cast<int>(random() % (length + 1));
+        for (int i = 0; i < length; ++i) {
+            if (i == point) add(".");
+            add(std::string(1, random() % 3 == 0 ? '0' : static_cast<char>('0' + random() % 10)));
+            if (random() % 7 == 0) typed += ' ';
+        }
+        if (random() % 4 == 0) add("e" + std::to_string(static_cast<int>(random() % 61) - 30));
+
+        double expected = 0;
+        std::from_chars(plain.data(), plain.data() + plain.size(), expected);
+        ASSERT_EQ(calc::LeadingNumber(typed), expected) << '"' << typed << '"';
+    }
+}
 
 struct OverflowCase {
     const char* proves;
