@@ -17,6 +17,15 @@ bool IsBlank(char c) {
 }
 bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Whether eight bytes are all ASCII digits, tested as one word: each byte's high half must be 3,
+// and adding 6 to its low half must not carry into the high half (which it does from 10 on).
+bool EightAreDigits(const char* bytes) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return (word & 0xF0F0'F0F0'F0F0'F0F0) == 0x3030'3030'3030'3030 &&
+           ((word + 0x0606'0606'0606'0606) & 0xF0F0'F0F0'F0F0'F0F0) == 0x3030'3030'3030'3030;
+}
+
 // Walks the text as if every blank had been removed beforehand, without copying it: a field may
 // hold text of any length and reading must stay linear and allocation-free.
 class Cursor {
@@ -54,6 +63,7 @@ public:
         const std::size_t start = pos_;
         while (!AtEnd() && IsDecimalDigit(Peek())) {
             std::size_t end = pos_;
+            while (text_.size() - end >= 8 && EightAreDigits(text_.data() + end)) end += 8;
             while (end < text_.size() && IsDecimalDigit(text_[end])) ++end;
             take(text_.substr(pos_, end - pos_));
             pos_ = end;

@@ -100,6 +100,9 @@ INSTANTIATE_TEST_SUITE_P(Extremes, LeadingNumberTest, testing::Values(
     NumberCase{"fraction runs after leading zeros", "0.000 000 123 456 789 012 345 678", ".", 1.2345678901234568e-07},
     NumberCase{"eight digits and a fraction", "98765432.1", ".", 98765432.1},
     NumberCase{"a run of eight after the fifteenth digit", "1234567890123456 78901234", ".", 1.2345678901234569e23},
+    // The characters next to '0' and '9' in ASCII end an eight-byte run like any other.
+    NumberCase{"a colon inside eight bytes ends the digits", "1234567:89", ".", 1234567},
+    NumberCase{"a slash inside eight bytes ends the digits", "12/345678", ".", 12},
     NumberCase{"a halfway case decided by a far digit",
                "9007199254740993" + std::string(800, '0') + "1e-801", ".", 9007199254740994.0}));
 
