@@ -43,13 +43,9 @@ Form1::Form1(QWidget *parent)
     setFixedSize(px(1815), px(2055));
 
     // Children are created in tab order; group boxes and labels take no focus.
-    txtBez = addGroup(px(0), "Frame1", QStringLiteral("Bez DPH"), "txtBez", "Label1");
-    txt5 = addGroup(px(720), "Frame2", QStringLiteral("s DPH 5%"), "txt5", "Label2");
-    txt19 = addGroup(px(1440), "Frame3", QStringLiteral("s DPH 19%"), "txt19", "Label3");
-
-    connect(txtBez, &AmountEdit::keyReleased, this, [this] { recalculateFrom(calc::AmountField::txtBez); });
-    connect(txt5, &AmountEdit::keyReleased, this, [this] { recalculateFrom(calc::AmountField::txt5); });
-    connect(txt19, &AmountEdit::keyReleased, this, [this] { recalculateFrom(calc::AmountField::txt19); });
+    txtBez = addGroup(calc::AmountField::txtBez, px(0), "Frame1", QStringLiteral("Bez DPH"), "txtBez", "Label1");
+    txt5 = addGroup(calc::AmountField::txt5, px(720), "Frame2", QStringLiteral("s DPH 5%"), "txt5", "Label2");
+    txt19 = addGroup(calc::AmountField::txt19, px(1440), "Frame3", QStringLiteral("s DPH 19%"), "txt19", "Label3");
 
     txtBez->setFocus();
     // setGeometry, unlike move, places the client area, whose size is all we know before the
@@ -58,8 +54,8 @@ Form1::Form1(QWidget *parent)
                                     QGuiApplication::primaryScreen()->availableGeometry()));
 }
 
-AmountEdit *Form1::addGroup(int top, const char *frameName, const QString &caption,
-                            const char *fieldName, const char *labelName)
+AmountEdit *Form1::addGroup(calc::AmountField source, int top, const char *frameName,
+                            const QString &caption, const char *fieldName, const char *labelName)
 {
     auto frame = new QGroupBox(caption, this);
     frame->setObjectName(frameName);
@@ -70,6 +66,7 @@ AmountEdit *Form1::addGroup(int top, const char *frameName, const QString &capti
     field->setObjectName(fieldName);
     field->setGeometry(px(120), px(240), px(1215), px(285));
     field->setAccessibleName(caption); // what a screen reader announces on entering the field
+    connect(field, &AmountEdit::keyReleased, this, [this, source] { recalculateFrom(source); });
 
     auto label = new QLabel(QStringLiteral("Kč"), frame);
     label->setObjectName(labelName);

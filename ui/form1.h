@@ -29,8 +29,8 @@ public:
     std::string DecimalSeparator() const override;
 
 private:
-    AmountEdit *addGroup(int top, const char *frameName, const QString &caption,
-                         const char *fieldName, const char *labelName);
+    AmountEdit *addGroup(calc::AmountField source, int top, const char *frameName,
+                         const QString &caption, const char *fieldName, const char *labelName);
     void recalculateFrom(calc::AmountField source);
     AmountEdit *edit(calc::AmountField field) const;
 
