@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Veltrix"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     // Lets a Wayland compositor tie the window to its installed .desktop entry and icon.
-    QApplication::setDesktopFileName(QStringLiteral("cz.veltrix.Veltrix"));
+    QApplication::setDesktopFileName(QStringLiteral(VELTRIX_APP_ID));
     // Small PNGs compiled in: nothing to look up on disk, no SVG module to load at start-up.
     // Read as PNG outright: left to guess, the reader would load every image format plugin
     // (GIF, ICO, JPEG and libjpeg) before the window is created, about 2 ms of start-up.
