@@ -16,7 +16,7 @@ runs=${2:-21}
 settle_ms=${SETTLE_MS:-400}
 
 mapwait=$build/bench/mapwait
-veltrix=$build/ui/veltrix
+veltrix=$build/veltrix
 baseline=$build/bench/startup_baseline
 for f in "$mapwait" "$veltrix" "$baseline"; do
   [ -x "$f" ] || { echo "startup.sh: $f is missing; build the release preset first" >&2; exit 1; }

@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset default >/dev/null
 cmake --build --preset default
-exec build/default/ui/veltrix
+exec build/default/veltrix

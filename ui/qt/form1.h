@@ -4,10 +4,12 @@
 
 #include <QWidget>
 
+#include <array>
 #include <exception>
 #include <functional>
 
 class AmountEdit;
+class QGroupBox;
 
 // The program's one window: three linked amount fields, each recomputing the other two from
 // itself at every key release. Recalculate reaches the fields through this window.
@@ -29,14 +31,11 @@ public:
     std::string DecimalSeparator() const override;
 
 private:
-    AmountEdit *addGroup(calc::AmountField source, int top, const char *frameName,
-                         const QString &caption, const char *fieldName, const char *labelName);
+    AmountEdit *addField(calc::AmountField amount, const QString &text, QGroupBox *group);
     void recalculateFrom(calc::AmountField source);
     AmountEdit *edit(calc::AmountField field) const;
 
-    AmountEdit *txtBez;
-    AmountEdit *txt5;
-    AmountEdit *txt19;
+    std::array<AmountEdit *, 3> fields{}; // by calc::AmountField
     FailureReport reportFailure;
     bool failed = false;
 };

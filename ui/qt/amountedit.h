@@ -5,14 +5,12 @@
 class QValidator;
 
 // An amount field: reports each key release the user makes in it and keeps typing and pasting
-// within MaxTypedLength characters, while a longer result written by the program stays whole.
+// within form1::MaxTypedLength characters, while a longer result written by the program stays whole.
 class AmountEdit : public QLineEdit
 {
     Q_OBJECT
 
 public:
-    static constexpr int MaxTypedLength = 9;
-
     explicit AmountEdit(QWidget *parent = nullptr);
 
     // Replaces the whole text, leaving the caret at the start with nothing selected.

@@ -1,5 +1,6 @@
 #include "form1.h"
 #include "amountedit.h"
+#include "ui/form1_description.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -11,23 +12,25 @@
 
 #include <cstdlib>
 #include <exception>
+#include <map>
 #include <stdexcept>
 #include <utility>
 
 namespace {
 
-// The layout is drawn in twips, 15 to a pixel at 96 dpi. The pixels are device-independent:
-// Qt scales them on denser screens.
-constexpr int px(int twips) { return twips / 15; }
+// The pixels are device-independent: Qt scales them on denser screens.
+constexpr int px(int twips) { return form1::ToPixels(twips, 96); }
+QRect pixels(const form1::Control &control)
+{
+    return QRect(px(control.left), px(control.top), px(control.width), px(control.height));
+}
 
 // The one report of a failure that left a recalculation: names it in a modal box and, once that
 // is dismissed, ends the program with a failure status.
 void showFailureAndQuit(QWidget *window, const std::exception &failure)
 {
-    const QString text = dynamic_cast<const calc::OverflowError *>(&failure)
-                             ? QStringLiteral("Overflow")
-                             : QString::fromUtf8(failure.what());
-    QMessageBox::critical(window, QStringLiteral("Veltrix"), text);
+    QMessageBox::critical(window, QString::fromUtf8(form1::Title),
+                          QString::fromStdString(form1::FailureText(failure)));
     QCoreApplication::exit(EXIT_FAILURE);
 }
 
@@ -39,38 +42,45 @@ Form1::Form1(QWidget *parent)
       reportFailure([this](const std::exception &failure) { showFailureAndQuit(this, failure); })
 {
     setObjectName("Form1");
-    setWindowTitle(QStringLiteral("Veltrix"));
-    setFixedSize(px(1815), px(2055));
+    setWindowTitle(QString::fromUtf8(form1::Title));
+    setFixedSize(px(form1::ClientWidth), px(form1::ClientHeight));
 
-    // Children are created in tab order; group boxes and labels take no focus.
-    txtBez = addGroup(calc::AmountField::txtBez, px(0), "Frame1", QStringLiteral("Bez DPH"), "txtBez", "Label1");
-    txt5 = addGroup(calc::AmountField::txt5, px(720), "Frame2", QStringLiteral("s DPH 5%"), "txt5", "Label2");
-    txt19 = addGroup(calc::AmountField::txt19, px(1440), "Frame3", QStringLiteral("s DPH 19%"), "txt19", "Label3");
+    // Created in tab order, so Qt's focus chain is the table's; group boxes and labels take no focus.
+    std::map<calc::AmountField, QGroupBox *> groups;
+    for (const form1::Control &control : form1::Controls) {
+        const QString text = QString::fromUtf8(control.text);
+        QWidget *made = nullptr;
+        switch (control.kind) {
+        case form1::ControlKind::GroupBox:
+            made = groups[control.amount] = new QGroupBox(text, this);
+            break;
+        case form1::ControlKind::AmountEdit:
+            made = addField(control.amount, text, groups.at(control.amount));
+            break;
+        case form1::ControlKind::Label:
+            made = new QLabel(text, groups.at(control.amount));
+            break;
+        }
+        made->setObjectName(control.name);
+        // A child's coordinates start at the group box's outer corner, as do Qt's.
+        made->setGeometry(pixels(control));
+    }
 
-    txtBez->setFocus();
+    edit(calc::AmountField::txtBez)->setFocus();
     // setGeometry, unlike move, places the client area, whose size is all we know before the
     // window manager adds its frame.
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
                                     QGuiApplication::primaryScreen()->availableGeometry()));
 }
 
-AmountEdit *Form1::addGroup(calc::AmountField source, int top, const char *frameName,
-                            const QString &caption, const char *fieldName, const char *labelName)
+AmountEdit *Form1::addField(calc::AmountField amount, const QString &text, QGroupBox *group)
 {
-    auto frame = new QGroupBox(caption, this);
-    frame->setObjectName(frameName);
-    frame->setGeometry(px(0), top, px(1815), px(615));
-
-    // A field's children's coordinates start at the group box's outer corner, as do Qt's.
-    auto field = new AmountEdit(frame);
-    field->setObjectName(fieldName);
-    field->setGeometry(px(120), px(240), px(1215), px(285));
-    field->setAccessibleName(caption); // what a screen reader announces on entering the field
-    connect(field, &AmountEdit::keyReleased, this, [this, source] { recalculateFrom(source); });
-
-    auto label = new QLabel(QStringLiteral("Kč"), frame);
-    label->setObjectName(labelName);
-    label->setGeometry(px(1440), px(290), px(255), px(255));
+    auto field = new AmountEdit(group);
+    field->setText(text);
+    // What a screen reader announces on entering the field.
+    field->setAccessibleName(group->title());
+    connect(field, &AmountEdit::keyReleased, this, [this, amount] { recalculateFrom(amount); });
+    fields[std::size_t(amount)] = field;
     return field;
 }
 
@@ -88,7 +98,7 @@ void Form1::recalculateFrom(calc::AmountField source)
         reportFailure(failure);
     } catch (...) {
         failed = true;
-        reportFailure(std::runtime_error("Unknown failure"));
+        reportFailure(std::runtime_error(form1::UnknownFailureText));
     }
 }
 
@@ -99,12 +109,7 @@ void Form1::setFailureReport(FailureReport report)
 
 AmountEdit *Form1::edit(calc::AmountField field) const
 {
-    switch (field) {
-    case calc::AmountField::txtBez: return txtBez;
-    case calc::AmountField::txt5: return txt5;
-    case calc::AmountField::txt19: return txt19;
-    }
-    std::abort(); // unreachable: the switch names every field
+    return fields[std::size_t(field)];
 }
 
 std::string Form1::ReadText(calc::AmountField field) const

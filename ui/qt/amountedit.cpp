@@ -1,4 +1,5 @@
 #include "amountedit.h"
+#include "ui/form1_description.h"
 
 #include <QKeyEvent>
 #include <QValidator>
@@ -8,7 +9,7 @@
 namespace {
 
 // Every edit the user makes (typing, pasting, dropping, input methods) passes this validator, so it
-// is the one place that sees them all. An edit may leave at most MaxTypedLength characters, or as
+// is the one place that sees them all. An edit may leave at most form1::MaxTypedLength characters, or as
 // many as stood before where a longer result stands, so deleting always works and adding does not.
 // What is too much is cut from the end of the inserted text, which always ends at the caret.
 class TypingLimit : public QValidator
@@ -22,7 +23,7 @@ public:
 
     State validate(QString &input, int &pos) const override
     {
-        const qsizetype limit = std::max<qsizetype>(AmountEdit::MaxTypedLength, lengthBefore);
+        const qsizetype limit = std::max<qsizetype>(form1::MaxTypedLength, lengthBefore);
         const qsizetype cut = std::min<qsizetype>(input.size() - limit, pos);
         if (cut > 0) {
             input.remove(pos - cut, cut);
