@@ -223,8 +223,13 @@ private:
     bool droppedNonzero_ = false;
 };
 
+// Where a typed exponent stops growing. The digits shift the point by at most the text's length,
+// which no text in memory comes near (64-bit address spaces stop below 2^57 bytes), so a saturated
+// exponent still decides the outcome after that shift, and the sum of the two cannot overflow.
+constexpr std::int64_t kExponentSaturation = std::int64_t{1} << 60;
+
 // An exponent letter, an optional sign and digits; without digits the letter is not part of the
-// number. Huge exponents saturate: past the double range only their sign matters.
+// number. Huge exponents saturate: past any shift the digits can make only their sign matters.
 std::int64_t ReadExponent(Cursor& in) {
     const Cursor start = in;
     const char letter = in.Peek();
@@ -238,7 +243,7 @@ std::int64_t ReadExponent(Cursor& in) {
     }
     std::int64_t exponent = 0;
     for (; IsDecimalDigit(in.Peek()); in.Advance()) {
-        if (exponent < 1'000'000) exponent = exponent * 10 + (in.Peek() - '0');
+        exponent = exponent < kExponentSaturation / 10 ? exponent * 10 + (in.Peek() - '0') : kExponentSaturation;
     }
     return negative ? -exponent : exponent;
 }

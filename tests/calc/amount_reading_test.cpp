@@ -104,7 +104,17 @@ INSTANTIATE_TEST_SUITE_P(Extremes, LeadingNumberTest, testing::Values(
     NumberCase{"a colon inside eight bytes ends the digits", "1234567:89", ".", 1234567},
     NumberCase{"a slash inside eight bytes ends the digits", "12/345678", ".", 12},
     NumberCase{"a halfway case decided by a far digit",
-               "9007199254740993" + std::string(800, '0') + "1e-801", ".", 9007199254740994.0}));
+               "9007199254740993" + std::string(800, '0') + "1e-801", ".", 9007199254740994.0},
+    // Megabyte texts whose digit count and exponent nearly cancel: the exponent may saturate only
+    // after the digits' own shift of the point is counted.
+    NumberCase{"two million digits outweighed by a negative exponent", std::string(2'000'000, '1') + "e-1000000000", ".", 0},
+    NumberCase{"two million digits cancelled by their exponent", std::string(2'000'000, '1') + "e-2000000", ".", 1.0 / 9.0},
+    NumberCase{"a million zeros after the point cancelled by their exponent",
+               "0." + std::string(1'000'400, '0') + "1e1000401", ".", 1},
+    NumberCase{"the most negative exponent", "1e-9223372036854775808", ".", 0},
+    NumberCase{"an exponent past the 64-bit range", "1e-99999999999999999999999999", ".", 0},
+    NumberCase{"a million digits under an exponent past the 64-bit range",
+               std::string(1'000'000, '9') + "e-99999999999999999999999999", ".", 0}));
 
 // Up to 15 digits and powers of ten up to 22 take a shortcut of one multiplication or division;
 // on both sides of each limit the result must still be the nearest double (the literal's value).
@@ -161,6 +171,11 @@ INSTANTIATE_TEST_SUITE_P(Overflow, OverflowTest, testing::Values(
     OverflowCase{"a huge exponent", "1e99999999999999999999"},
     OverflowCase{"a negative amount beyond the range", "-1e15"},
     OverflowCase{"a million digits", std::string(1'000'000, '9')},
+    OverflowCase{"a million zeros after the point outweighed by the exponent",
+                 "0." + std::string(1'000'400, '0') + "1e1000000000"},
+    OverflowCase{"the largest exponent", "1e9223372036854775807"},
+    OverflowCase{"a million zeros after the point under an exponent past the 64-bit range",
+                 "0." + std::string(1'000'000, '0') + "1e99999999999999999999999999"},
     OverflowCase{"a radix number beyond 32 bits", "&H100000000"},
     OverflowCase{"an octal number beyond 32 bits", "&O40000000000"}));
 
