@@ -1,5 +1,6 @@
 #include "form1.h"
 #include "amountedit.h"
+#include "framecentring.h"
 #include "ui/form1_description.h"
 
 #include <QApplication>
@@ -7,8 +8,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
-#include <QScreen>
-#include <QStyle>
 
 #include <cstdlib>
 #include <exception>
@@ -67,10 +66,7 @@ Form1::Form1(QWidget *parent)
     }
 
     edit(calc::AmountField::txtBez)->setFocus();
-    // setGeometry, unlike move, places the client area, whose size is all we know before the
-    // window manager adds its frame.
-    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                    QGuiApplication::primaryScreen()->availableGeometry()));
+    centreOnPrimaryScreen(this);
 }
 
 AmountEdit *Form1::addField(calc::AmountField amount, const QString &text, QGroupBox *group)

@@ -5,9 +5,15 @@
 #include <QImageReader>
 #include <QPixmap>
 
-int main(int argc, char *argv[])
+// The program takes no command line: Qt would read its own options (-platform, -qwindowtitle,
+// -style and more) from the arguments, so it is handed the program's name alone. The environment
+// (DISPLAY, QT_QPA_PLATFORM) still applies as for every program.
+int main()
 {
-    QApplication app(argc, argv);
+    char name[] = "veltrix";
+    char *arguments[] = {name, nullptr};
+    int count = 1;
+    QApplication app(count, arguments);
     QApplication::setApplicationName(QStringLiteral("Veltrix"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     // Lets a Wayland compositor tie the window to its installed .desktop entry and icon.

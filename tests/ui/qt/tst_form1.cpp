@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -41,6 +44,11 @@ private slots:
     void heldKeyRecalculatesOnce();
     void typingLimit_data();
     void typingLimit();
+    void inputMethodCommitKeepsTheLimit_data();
+    void inputMethodCommitKeepsTheLimit();
+    void undoAndRedoRestoreTextsHeld_data();
+    void undoAndRedoRestoreTextsHeld();
+    void contextMenuUndoAndRedo();
     void longResultShownWholeWithCaretAtStart();
     void overflowIsReportedAndEndsTheProgram();
 
@@ -318,8 +326,25 @@ void tst_Form1::typingLimit_data()
         << "11899998.81" << 11 << 0 << "5" << paste << "11899998.81";
     QTest::newRow("a long result can be shortened")
         << "11899998.81" << 11 << 0 << "" << backspace << "11899998.8";
-    QTest::newRow("a long result's selection can be replaced one for one")
-        << "11899998.81" << 10 << 1 << "" << type5 << "11899998.85";
+    // As the native control does: what stays after the selection goes is still ten characters.
+    QTest::newRow("typing over a long result's selection only removes it")
+        << "11899998.81" << 10 << 1 << "" << type5 << "11899998.8";
+    // The selection goes first, then as much of the paste as fits in nine.
+    QTest::newRow("a paste over a selected long result keeps nine")
+        << "10499998.95" << 0 << 11 << "123456789012345678" << paste << "123456789";
+    QTest::newRow("a paste over part of a long result fills the rest to nine")
+        << "10499998.95" << 0 << 4 << "123456789" << paste << "129998.95";
+    // Characters as a person sees them: a surrogate pair or a letter with its combining accent
+    // counts once and is never split.
+    QTest::newRow("an emoji counts as one character")
+        << "12345678" << 8 << 0 << QStringLiteral("\U0001F600") << paste
+        << QStringLiteral("12345678\U0001F600");
+    QTest::newRow("a paste never splits a surrogate pair")
+        << "1234567" << 7 << 0 << QStringLiteral("8\U0001F600\U0001F600") << paste
+        << QStringLiteral("12345678\U0001F600");
+    QTest::newRow("a paste never parts a letter from its combining accent")
+        << "1234567" << 7 << 0 << QStringLiteral("8e\u0301x") << paste
+        << QStringLiteral("12345678e\u0301");
 }
 
 void tst_Form1::typingLimit()
@@ -337,6 +362,164 @@ void tst_Form1::typingLimit()
     QGuiApplication::clipboard()->setText(clipboard);
     edit.simulate(field("txtBez"));
     QCOMPARE(field("txtBez")->text(), expected);
+}
+
+void tst_Form1::inputMethodCommitKeepsTheLimit_data()
+{
+    QTest::addColumn<QString>("standing");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<int>("replacedFrom");   // relative to the caret
+    QTest::addColumn<int>("replaced");
+    QTest::addColumn<int>("caretAfter");     // where the input method puts the caret; -1: leaves it
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("a commit that moves the caret keeps the limit")
+        << "12345678" << 8 << 0 << "abc" << 0 << 0 << 0 << "12345678a";
+    QTest::newRow("a commit is cut to nine") << "1234567" << 7 << 0 << "abc" << 0 << 0 << -1 << "1234567ab";
+    QTest::newRow("a commit replaces the selection first")
+        << "123456789" << 0 << 9 << "xyz" << 0 << 0 << -1 << "xyz";
+    QTest::newRow("a commit into a long result inserts nothing")
+        << "11899998.81" << 11 << 0 << "5" << 0 << 0 << -1 << "11899998.81";
+    QTest::newRow("a commit replacing the character before the caret")
+        << "123456789" << 9 << 0 << "ab" << -1 << 1 << -1 << "12345678a";
+}
+
+// An input method commits text in one event that may also replace characters and move the caret.
+void tst_Form1::inputMethodCommitKeepsTheLimit()
+{
+    QFETCH(QString, standing);
+    QFETCH(int, caret);
+    QFETCH(int, selected);
+    QFETCH(QString, commit);
+    QFETCH(int, replacedFrom);
+    QFETCH(int, replaced);
+    QFETCH(int, caretAfter);
+    QFETCH(QString, expected);
+
+    window->WriteText(AmountField::txtBez, standing.toStdString());
+    field("txtBez")->setFocus();
+    field("txtBez")->setSelection(caret, selected);
+    QList<QInputMethodEvent::Attribute> attributes;
+    if (caretAfter >= 0)
+        attributes << QInputMethodEvent::Attribute(QInputMethodEvent::Selection, caretAfter, 0);
+    QInputMethodEvent event(QString(), attributes);
+    event.setCommitString(commit, replacedFrom, replaced);
+    QCoreApplication::sendEvent(field("txtBez"), &event);
+    QCOMPARE(field("txtBez")->text(), expected);
+}
+
+void tst_Form1::undoAndRedoRestoreTextsHeld_data()
+{
+    QTest::addColumn<QString>("standing"); // written by the program
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QTestEventList>("edit");
+    QTest::addColumn<QString>("expected");
+
+    const auto keys = [](std::initializer_list<QKeyCombination> combinations) {
+        QTestEventList list;
+        for (QKeyCombination c : combinations)
+            list.addKeyClick(c.key(), c.keyboardModifiers());
+        return list;
+    };
+    const QKeyCombination undo(Qt::ControlModifier, Qt::Key_Z);
+    const QKeyCombination redoY(Qt::ControlModifier, Qt::Key_Y);
+    const QKeyCombination redoShiftZ(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+    const QKeyCombination selectRight(Qt::ShiftModifier, Qt::Key_Right);
+    const QKeyCombination selectAll(Qt::ControlModifier, Qt::Key_A);
+    const QKeyCombination paste(Qt::ControlModifier, Qt::Key_V);
+    const QKeyCombination del(Qt::Key_Delete);
+    const QKeyCombination home(Qt::Key_Home);
+    QTestEventList typeTen;
+    typeTen.addKeyClicks("1234567890");
+    QTestEventList typeTwelve;
+    typeTwelve.addKeyClicks("12");
+
+    QTest::newRow("undo after a partial delete of a long result")
+        << "11899998.81" << "" << keys({home, selectRight, selectRight, selectRight, del, undo})
+        << "11899998.81";
+    QTest::newRow("undo after deleting a whole long result")
+        << "11899998.81" << "" << keys({selectAll, del, undo}) << "11899998.81";
+    QTest::newRow("undo after a paste over a selected long result")
+        << "10499998.95" << "123456789012345678" << keys({selectAll, paste, undo}) << "10499998.95";
+    QTest::newRow("redo after undoing a partial delete")
+        << "11899998.81" << "" << keys({home, selectRight, selectRight, selectRight, del, undo, redoY})
+        << "99998.81";
+    QTestEventList refusedThenUndo = typeTen;
+    refusedThenUndo.addKeyClick(Qt::Key_Z, Qt::ControlModifier);
+    QTest::newRow("a refused character leaves the history") << "" << "" << refusedThenUndo << "12345678";
+    QTestEventList stepBack = typeTwelve;
+    stepBack.addKeyClick(Qt::Key_Z, Qt::ControlModifier);
+    QTest::newRow("undo steps back one text") << "" << "" << stepBack << "1";
+    stepBack.addKeyClick(Qt::Key_Z, Qt::ControlModifier);
+    QTest::newRow("undo steps back to the first text") << "" << "" << stepBack << "";
+    stepBack.addKeyClick(Qt::Key_Z, Qt::ControlModifier);
+    QTest::newRow("undo stops at the first text") << "" << "" << stepBack << "";
+    QTestEventList redo = stepBack;
+    redo.addKeyClick(Qt::Key_Y, Qt::ControlModifier);
+    QTest::newRow("Ctrl+Y redoes") << "" << "" << redo << "1";
+    redo.addKeyClick(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("Ctrl+Shift+Z redoes") << "" << "" << redo << "12";
+    redo.addKeyClick(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("redo stops at the last text") << "" << "" << redo << "12";
+    QTestEventList newEdit = typeTwelve;
+    newEdit.addKeyClick(Qt::Key_Z, Qt::ControlModifier);
+    newEdit.addKeyClicks("3");
+    newEdit.addKeyClick(Qt::Key_Y, Qt::ControlModifier);
+    QTest::newRow("a new edit drops what was undone") << "" << "" << newEdit << "13";
+    // The native control forgets its history when the program replaces the text.
+    QTest::newRow("a result starts a fresh history") << "105" << "" << keys({undo}) << "105";
+    QTest::newRow("redo has nothing after a result") << "105" << "" << keys({redoShiftZ}) << "105";
+}
+
+void tst_Form1::undoAndRedoRestoreTextsHeld()
+{
+    QFETCH(QString, standing);
+    QFETCH(QString, clipboard);
+    QFETCH(QTestEventList, edit);
+    QFETCH(QString, expected);
+
+    window->WriteText(AmountField::txtBez, standing.toStdString());
+    field("txtBez")->setFocus();
+    QGuiApplication::clipboard()->setText(clipboard);
+    edit.simulate(field("txtBez"));
+    QCOMPARE(field("txtBez")->text(), expected);
+}
+
+// The context menu's Undo and Redo step through the same texts as the keys, and are offered
+// only where there is a step to take.
+void tst_Form1::contextMenuUndoAndRedo()
+{
+    QLineEdit *edit = field("txtBez");
+    const auto useMenu = [&](const QString &entry) {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(2, 2), edit->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(edit, &event);
+        const auto menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return QStringLiteral("no menu");
+        QString outcome = QStringLiteral("no entry");
+        for (QAction *action : menu->actions()) {
+            if (action->text().startsWith(entry)) {
+                outcome = action->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled");
+                if (action->isEnabled())
+                    action->trigger();
+            }
+        }
+        menu->close();
+        return outcome;
+    };
+
+    window->WriteText(AmountField::txtBez, "11899998.81");
+    edit->setFocus();
+    QCOMPARE(useMenu("&Undo"), "disabled");
+    edit->setSelection(0, 3);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QCOMPARE(useMenu("&Undo"), "enabled");
+    QCOMPARE(edit->text(), "11899998.81");
+    QCOMPARE(useMenu("&Redo"), "enabled");
+    QCOMPARE(edit->text(), "99998.81");
+    QCOMPARE(useMenu("&Redo"), "disabled");
 }
 
 void tst_Form1::longResultShownWholeWithCaretAtStart()
