@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QTest>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +15,7 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 using calc::AmountField;
 
@@ -45,12 +47,69 @@ public:
 };
 
 // Texts that reach the reading rules' corners when pasted: overflow in both ranges, radix forms,
-// blanks, commas, exponents, and results too long for the typing limit.
+// blanks, commas, exponents, and results too long for the typing limit; and characters that take
+// two UTF-16 units or carry a combining mark, which the limit counts once.
 const QStringList clipboardTexts{
     "", "1e15", "-1e15", "1e400", "1e-400", "1E14", "922337203685477", "900000000000000",
     "&HFFFF", "&H10000", "&O17", "&HFFFFFFFFF", "&h", "12,50", "12.50 Kč", " 1 234.5 ",
     "-0.001", "1234567890", "9999999", "11899998.81", "0.005", "2D2", "2d-2", ".", "-", "+3",
-    "abc", "1\t2", "5.", "1e", "€5", "0,5",
+    "abc", "1\t2", "5.", "1e", "€5", "0,5", "123456789012345678",
+    QStringLiteral("\U0001F600"), QStringLiteral("8\U0001F600\U0001F6009"), QStringLiteral("e\u0301"),
+    QStringLiteral("\u0301"), QStringLiteral("1e\u0301\u0302" "2345678"),
+};
+
+// Characters as a person sees them: a surrogate pair or a letter with its marks is one.
+QList<qsizetype> characterEnds(const QString &text)
+{
+    QList<qsizetype> ends;
+    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype end = boundaries.toNextBoundary(); end != -1; end = boundaries.toNextBoundary())
+        ends.append(end);
+    return ends;
+}
+qsizetype visibleLength(const QString &text) { return characterEnds(text).size(); }
+
+// What the user's insertion of `inserted` must make of a field holding `text` with `selection`
+// selected from `start` on: the selection goes, then the most whole characters of `inserted`
+// that leave at most nine, none where nine or more remain.
+QString insertionUnderTheRule(const QString &text, int start, int selection, const QString &inserted)
+{
+    const QString remaining = QString(text).remove(start, selection);
+    if (visibleLength(remaining) >= maxTyped)
+        return remaining;
+    QList<qsizetype> ends = characterEnds(inserted);
+    ends.prepend(0);
+    for (auto end = ends.crbegin(); end != ends.crend(); ++end) {
+        const QString made = QString(remaining).insert(start, inserted.left(*end));
+        if (visibleLength(made) <= maxTyped)
+            return made;
+    }
+    return remaining;
+}
+
+// Whether `after` is `before` with one stretch of it deleted, or unchanged.
+bool isDeletionFrom(const QString &before, const QString &after)
+{
+    if (after.size() > before.size())
+        return false;
+    qsizetype same = 0;
+    while (same < after.size() && before[same] == after[same])
+        ++same;
+    return before.endsWith(QStringView(after).mid(same));
+}
+
+// The texts a field has held since the program last wrote it, as undo and redo must walk them.
+struct HeldTexts {
+    std::vector<QString> texts{QString()};
+    std::size_t current = 0;
+
+    void startWith(const QString &text) { texts = {text}; current = 0; }
+    void record(const QString &text)
+    {
+        texts.resize(current + 1);
+        texts.push_back(text);
+        ++current;
+    }
 };
 
 // What typing draws from: digits most of all, so that amounts grow long enough to overflow and to
@@ -81,6 +140,13 @@ private:
     void act();
     void typeCharacter(QChar c);
     void chord(int modifierKey, Qt::KeyboardModifier modifier, int key, const QString &text);
+    void ctrlShiftChord(int key);
+    void selectThenPasteIntoLongResult();
+    struct Expected {
+        QString text;
+        bool fromHistory = false; // an undo or redo
+    };
+    Expected pressExpected(int field, int key, Qt::KeyboardModifiers modifiers, const QString &text);
     void holdKey(int key, const QString &text);
     void press(int key, Qt::KeyboardModifiers modifiers, const QString &text, bool autoRepeat = false);
     void release(int key, Qt::KeyboardModifiers modifiers, const QString &text, bool autoRepeat = false);
@@ -100,6 +166,7 @@ private:
     std::string separator;
     std::unique_ptr<Form1> window;
     QLineEdit *fields[3] = {};
+    std::array<HeldTexts, 3> held;
     int failureReports = 0;
     bool lastFailureWasOverflow = false;
 
@@ -108,6 +175,7 @@ private:
     int releases = 0;
     int repeatedReleases = 0;
     int overflows = 0;
+    int undos = 0;
     int totalReleases = 0;
 };
 
@@ -146,7 +214,7 @@ void tst_Form1Random::randomKeys()
     this->separator = separator.toStdString();
     std::seed_seq seeds{unsigned(seed), unsigned(seed >> 32), stream};
     rng.seed(seeds);
-    actions = releases = repeatedReleases = overflows = 0;
+    actions = releases = repeatedReleases = overflows = undos = 0;
 
     openWindow();
     if (QTest::currentTestFailed())
@@ -158,8 +226,9 @@ void tst_Form1Random::randomKeys()
             return;
     }
     totalReleases += releases;
-    qInfo("%s: %d key releases (%d of them auto-repeated) in %d actions, %d overflows",
-          QTest::currentDataTag(), releases, repeatedReleases, actions, overflows);
+    qInfo("%s: %d key releases (%d of them auto-repeated) in %d actions, %d overflows, %d undos "
+          "and redos that changed a field",
+          QTest::currentDataTag(), releases, repeatedReleases, actions, overflows, undos);
     window.reset();
 }
 
@@ -179,6 +248,7 @@ void tst_Form1Random::openWindow()
     for (int i = 0; i < 3; ++i) {
         fields[i] = window->findChild<QLineEdit *>(fieldNames[i]);
         QVERIFY2(fields[i], fieldNames[i]);
+        held[i].startWith(QString());
     }
     window->show();
     QVERIFY2(QTest::qWaitForWindowActive(window.get()), qPrintable(where()));
@@ -189,16 +259,16 @@ void tst_Form1Random::act()
     static const std::array navigation{Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down,
                                        Qt::Key_Home, Qt::Key_End};
     const quint64 roll = pick(100);
-    if (roll < 45) {
+    if (roll < 40) {
         typeCharacter(typedCharacters[pick(typedCharacters.size())]);
-    } else if (roll < 55) {
+    } else if (roll < 50) {
         const int key = chance(2) ? Qt::Key_Backspace : Qt::Key_Delete;
         action = key == Qt::Key_Backspace ? "Backspace" : "Delete";
         press(key, {}, {});
         release(key, {}, {});
-    } else if (roll < 65) {
+    } else if (roll < 60) {
         const int key = navigation[pick(navigation.size())];
-        if (chance(3)) {
+        if (chance(2)) {
             action = "Shift+" + QKeySequence(key).toString();
             chord(Qt::Key_Shift, Qt::ShiftModifier, key, {});
         } else {
@@ -206,17 +276,19 @@ void tst_Form1Random::act()
             press(key, {}, {});
             release(key, {}, {});
         }
-    } else if (roll < 70) {
+    } else if (roll < 64) {
         action = "Tab";
         press(Qt::Key_Tab, {}, {});
         release(Qt::Key_Tab, {}, {});
-    } else if (roll < 75) {
+    } else if (roll < 67) {
         action = "Shift+Tab";
         chord(Qt::Key_Shift, Qt::ShiftModifier, Qt::Key_Tab, {});
-    } else if (roll < 80) {
+    } else if (roll < 70) {
         action = "Ctrl+A";
         chord(Qt::Key_Control, Qt::ControlModifier, Qt::Key_A, {});
-    } else if (roll < 87) {
+    } else if (roll < 74) {
+        selectThenPasteIntoLongResult();
+    } else if (roll < 80) {
         QString clip;
         if (chance(2)) {
             clip = clipboardTexts[pick(clipboardTexts.size())];
@@ -227,15 +299,24 @@ void tst_Form1Random::act()
         QGuiApplication::clipboard()->setText(clip);
         action = QStringLiteral("Ctrl+V of \"%1\"").arg(clip);
         chord(Qt::Key_Control, Qt::ControlModifier, Qt::Key_V, {});
-    } else if (roll < 89) {
+    } else if (roll < 86) {
+        action = "Ctrl+Z";
+        chord(Qt::Key_Control, Qt::ControlModifier, Qt::Key_Z, {});
+    } else if (roll < 88) {
+        action = "Ctrl+Y";
+        chord(Qt::Key_Control, Qt::ControlModifier, Qt::Key_Y, {});
+    } else if (roll < 90) {
+        action = "Ctrl+Shift+Z";
+        ctrlShiftChord(Qt::Key_Z);
+    } else if (roll < 92) {
         action = "Enter";
         press(Qt::Key_Return, {}, "\r");
         release(Qt::Key_Return, {}, "\r");
-    } else if (roll < 91) {
+    } else if (roll < 94) {
         action = "Shift alone";
         press(Qt::Key_Shift, {}, {});
         release(Qt::Key_Shift, Qt::ShiftModifier, {});
-    } else if (roll < 93) {
+    } else if (roll < 96) {
         action = "Ctrl alone";
         press(Qt::Key_Control, {}, {});
         release(Qt::Key_Control, Qt::ControlModifier, {});
@@ -280,6 +361,45 @@ void tst_Form1Random::chord(int modifierKey, Qt::KeyboardModifier modifier, int 
     }
 }
 
+// Ctrl and Shift held around a key, let go of in either order.
+void tst_Form1Random::ctrlShiftChord(int key)
+{
+    const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::ShiftModifier;
+    press(Qt::Key_Control, {}, {});
+    press(Qt::Key_Shift, Qt::ControlModifier, {});
+    press(key, both, {});
+    if (chance(2)) {
+        release(key, both, {});
+        release(Qt::Key_Shift, both, {});
+        release(Qt::Key_Control, Qt::ControlModifier, {});
+    } else {
+        release(Qt::Key_Control, both, {});
+        release(Qt::Key_Shift, Qt::ShiftModifier, {});
+        release(key, {}, {});
+    }
+}
+
+// Where a result longer than nine stands, part or all of it selected with Shift and the arrows,
+// then a paste over the selection: what remains must take no more than nine in all.
+void tst_Form1Random::selectThenPasteIntoLongResult()
+{
+    const int focused = focusedField();
+    if (focused >= 0 && visibleLength(fields[focused]->text()) > maxTyped) {
+        const int key = chance(2) ? Qt::Key_Home : Qt::Key_End;
+        press(key, {}, {});
+        release(key, {}, {});
+        const int arrow = key == Qt::Key_Home ? Qt::Key_Right : Qt::Key_Left;
+        for (auto n = 1 + pick(12); n > 0; --n) {
+            action = "Shift+arrow before a paste";
+            chord(Qt::Key_Shift, Qt::ShiftModifier, arrow, {});
+        }
+    }
+    const QString clip = clipboardTexts[pick(clipboardTexts.size())];
+    QGuiApplication::clipboard()->setText(clip);
+    action = QStringLiteral("Ctrl+V of \"%1\" over a selection").arg(clip);
+    chord(Qt::Key_Control, Qt::ControlModifier, Qt::Key_V, {});
+}
+
 // A held key repeats its press; the system may or may not pair each repeat with a release, and
 // either way marks them auto-repeated. Only the final physical release may recalculate.
 void tst_Form1Random::holdKey(int key, const QString &text)
@@ -308,11 +428,16 @@ void tst_Form1Random::press(int key, Qt::KeyboardModifiers modifiers, const QStr
     QVERIFY2(focused >= 0, qPrintable(where() + ": the focus left the three fields"));
     const std::array<QString, 3> before = texts();
     const int reportsBefore = failureReports;
+    const auto [expected, fromHistory] = pressExpected(focused, key, modifiers, text);
 
     QTest::simulateEvent(window->windowHandle(), true, key, modifiers, text, autoRepeat);
 
     const std::array<QString, 3> after = texts();
     QVERIFY2(failureReports == reportsBefore, qPrintable(where() + ": a press recalculated"));
+    const bool deletion = key == Qt::Key_Backspace || key == Qt::Key_Delete;
+    QVERIFY2(deletion ? isDeletionFrom(before[focused], after[focused]) : after[focused] == expected,
+             qPrintable(where() + QStringLiteral(": %1 should hold \"%2\": ").arg(fieldNames[focused], expected)
+                        + describe(before) + " -> " + describe(after)));
     for (int i = 0; i < 3; ++i) {
         if (i != focused) {
             QVERIFY2(after[i] == before[i],
@@ -321,13 +446,46 @@ void tst_Form1Random::press(int key, Qt::KeyboardModifiers modifiers, const QStr
         }
     }
     // Typing may fill a field to nine characters; where a longer result stands it may shorten
-    // it or keep its length, never lengthen it.
-    const qsizetype limit = std::max<qsizetype>(maxTyped, before[focused].size());
-    QVERIFY2(after[focused].size() <= limit,
+    // it or keep its length, never lengthen it. Undo may bring back a longer text it held.
+    const qsizetype limit = std::max(qsizetype(maxTyped), visibleLength(before[focused]));
+    QVERIFY2(visibleLength(after[focused]) <= limit || after[focused] == expected,
              qPrintable(where() + QStringLiteral(": typing made %1 %2 characters long: ")
                                           .arg(fieldNames[focused])
-                                          .arg(after[focused].size())
+                                          .arg(visibleLength(after[focused]))
                         + describe(before) + " -> " + describe(after)));
+    if (after[focused] != before[focused]) {
+        if (fromHistory)
+            ++undos;
+        else
+            held[focused].record(after[focused]);
+    }
+}
+
+// What a press must leave in the focused field: undo and redo step through the texts it held,
+// a paste or a typed character goes in under the typing rule, and every other key leaves the
+// text alone. Deleting keys are checked apart, as any one stretch may go. Moves the held texts'
+// place for undo and redo.
+tst_Form1Random::Expected tst_Form1Random::pressExpected(int field, int key, Qt::KeyboardModifiers modifiers,
+                                       const QString &text)
+{
+    QLineEdit *edit = fields[field];
+    HeldTexts &texts = held[field];
+    const bool ctrl = modifiers == Qt::ControlModifier;
+    const bool ctrlShift = modifiers == (Qt::ControlModifier | Qt::ShiftModifier);
+    if (key == Qt::Key_Z && ctrl)
+        return {texts.texts[texts.current > 0 ? --texts.current : 0], true};
+    if ((key == Qt::Key_Y && ctrl) || (key == Qt::Key_Z && ctrlShift)) {
+        if (texts.current + 1 < texts.texts.size())
+            ++texts.current;
+        return {texts.texts[texts.current], true};
+    }
+    const int start = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+    const int selected = edit->hasSelectedText() ? int(edit->selectedText().size()) : 0;
+    if (key == Qt::Key_V && ctrl)
+        return {insertionUnderTheRule(edit->text(), start, selected, QGuiApplication::clipboard()->text())};
+    if (!text.isEmpty() && text.front().isPrint() && !(modifiers & Qt::ControlModifier))
+        return {insertionUnderTheRule(edit->text(), start, selected, text)};
+    return {edit->text()};
 }
 
 void tst_Form1Random::release(int key, Qt::KeyboardModifiers modifiers, const QString &text,
@@ -342,9 +500,12 @@ void tst_Form1Random::release(int key, Qt::KeyboardModifiers modifiers, const QS
         ++repeatedReleases;
 
     if (chance(autoRepeat ? 2 : 4)) {
-        for (int i = 0; i < 3; ++i)
-            if (i != source)
+        for (int i = 0; i < 3; ++i) {
+            if (i != source) {
                 window->WriteText(allFields[i], staleTexts[pick(staleTexts.size())].toStdString());
+                held[i].startWith(fields[i]->text());
+            }
+        }
     }
     const std::array<QString, 3> before = texts();
     const int caret = fields[source]->cursorPosition();
@@ -396,6 +557,8 @@ void tst_Form1Random::release(int key, Qt::KeyboardModifiers modifiers, const QS
         QVERIFY2(fields[i]->cursorPosition() == 0 && !fields[i]->hasSelectedText(),
                  qPrintable(where() + QStringLiteral(": %1's caret is not at the start")
                                           .arg(fieldNames[i])));
+        // A result replaces the field's history, as the native control's does.
+        held[i].startWith(after[i]);
     }
 }
 
