@@ -98,7 +98,7 @@ void AmountEdit::inputMethodEvent(QInputMethodEvent *event)
         remaining.remove(caret, selectionLength());
     }
     const int from = qBound(0, caret + event->replacementStart(), int(remaining.size()));
-    remaining.remove(from, event->replacementLength());
+    remaining.remove(from, qMax(0, event->replacementLength()));
     const QString fitting = typingrule::fittingStart(remaining, from, event->commitString());
     if (fitting == event->commitString())
         return QLineEdit::inputMethodEvent(event);

@@ -72,7 +72,7 @@ Form1::Form1(QWidget *parent)
 AmountEdit *Form1::addField(calc::AmountField amount, const QString &text, QGroupBox *group)
 {
     auto field = new AmountEdit(group);
-    field->setText(text);
+    field->showResult(text);
     // What a screen reader announces on entering the field.
     field->setAccessibleName(group->title());
     connect(field, &AmountEdit::keyReleased, this, [this, amount] { recalculateFrom(amount); });

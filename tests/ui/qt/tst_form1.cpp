@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -49,6 +51,7 @@ private slots:
     void undoAndRedoRestoreTextsHeld_data();
     void undoAndRedoRestoreTextsHeld();
     void contextMenuUndoAndRedo();
+    void dropKeepsTheLimit();
     void longResultShownWholeWithCaretAtStart();
     void overflowIsReportedAndEndsTheProgram();
 
@@ -520,6 +523,24 @@ void tst_Form1::contextMenuUndoAndRedo()
     QCOMPARE(useMenu("&Redo"), "enabled");
     QCOMPARE(edit->text(), "99998.81");
     QCOMPARE(useMenu("&Redo"), "disabled");
+}
+
+// Dropped text goes in at the drop point under the same rule, and can be undone.
+void tst_Form1::dropKeepsTheLimit()
+{
+    QLineEdit *edit = field("txtBez");
+    window->WriteText(AmountField::txtBez, "1234567");
+    edit->setFocus();
+    edit->setSelection(0, 2);
+    QMimeData dropped;
+    dropped.setText("abc");
+    QDropEvent drop(QPointF(edit->width() - 2, edit->height() / 2), Qt::CopyAction, &dropped,
+                    Qt::LeftButton, Qt::NoModifier);
+    // Straight to the field: outside a real drag, QApplication passes no drop on.
+    static_cast<QObject *>(edit)->event(&drop);
+    QCOMPARE(edit->text(), "1234567ab");
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(edit->text(), "1234567");
 }
 
 void tst_Form1::longResultShownWholeWithCaretAtStart()
