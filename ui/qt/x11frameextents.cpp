@@ -24,7 +24,7 @@ using Reply = std::unique_ptr<T, FreeReply>;
 // A window manager answers within a few milliseconds; one that says it answers but does not must
 // not hold the window back for long.
 constexpr auto answerWait = std::chrono::milliseconds(250);
-constexpr auto pollInterval = std::chrono::milliseconds(2);
+constexpr auto pollInterval = std::chrono::microseconds(500);
 
 xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 {
