@@ -109,6 +109,16 @@ def field_texts(pyatspi, pid):
     return {}
 
 
+def serve(selection, text):
+    """Offers text as the owner of an X selection until stopped; the caller stops it."""
+    owner = start(["xclip", "-quiet", "-selection", selection, "-i"], stdin=subprocess.PIPE,
+                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    owner.stdin.write(text)
+    owner.stdin.close()
+    wait_for("selection", lambda: output("xclip", "-o", "-selection", selection) == text.decode())
+    return owner
+
+
 def key(*names):
     subprocess.run(["xdotool", "key", "--delay", "100", *names], check=True)
 
@@ -121,7 +131,7 @@ def run(program):
     import pyatspi  # only now, as it connects to the buses the environment names
 
     app = start([program, "-qwindowtitle", "Other", "-qwindowgeometry", "300x300+0+0"])
-    clipboard = None
+    owners = []
     try:
         found = wait_for("window", lambda: output("xdotool", "search", "--onlyvisible", "--pid", str(app.pid)).split())
         check(bool(found), "the window is mapped")
@@ -148,10 +158,7 @@ def run(program):
         long_results = {"Bez DPH": "9999999", "s DPH 5%": "10499998.95", "s DPH 19%": "11899998.81"}
         check(wait_for("long results", lambda: field_texts(pyatspi, app.pid) == long_results),
               f"typing 9999999 gives long results: {field_texts(pyatspi, app.pid)}")
-        clipboard = start(["xclip", "-quiet", "-selection", "clipboard", "-i"], stdin=subprocess.PIPE,
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        clipboard.stdin.write(b"123456789012345678")
-        clipboard.stdin.close()
+        owners.append(serve("clipboard", b"123456789012345678"))
         key("Tab", "ctrl+a", "ctrl+v")
         pasted = {"Bez DPH": "117577894.29", "s DPH 5%": "123456789", "s DPH 19%": "139917694.2"}
         check(wait_for("paste", lambda: field_texts(pyatspi, app.pid) == pasted),
@@ -166,14 +173,23 @@ def run(program):
         check(wait_for("undo", lambda: field_texts(pyatspi, app.pid) == pasted),
               f"undo restores the long result and recomputes from it: {field_texts(pyatspi, app.pid)}")
 
+        # The middle button pastes the primary selection under the same rule.
+        key("Tab", "ctrl+a", "BackSpace")
+        owners.append(serve("primary", b"1000000000000"))
+        subprocess.run(["xdotool", "mousemove", "--window", window, "40", "25", "click", "2"], check=True)
+        key("End")
+        middle = {"Bez DPH": "100000000", "s DPH 5%": "105000000", "s DPH 19%": "119000000"}
+        check(wait_for("middle paste", lambda: field_texts(pyatspi, app.pid) == middle),
+              f"a middle-click paste keeps nine characters: {field_texts(pyatspi, app.pid)}")
+
         subprocess.run(["xdotool", "key", "alt+F4"], check=True)
         wait_for("exit", lambda: app.poll() is not None)
         status = app.returncode
         check(status == 0, f"closing the window ends the program with status 0, not {status}")
     finally:
         stop(app)
-        if clipboard:
-            stop(clipboard)
+        for owner in owners:
+            stop(owner)
 
 
 def main(program):
