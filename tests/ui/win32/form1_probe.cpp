@@ -11,6 +11,7 @@
 //   msgbox               the message box the window owns, if any
 //   settext NAME TEXT    replaces a field's text from outside (no key event)
 //   clipboard TEXT       puts TEXT on the clipboard
+//   activate other|form  activates a window of the probe's own, or Veltrix's window again
 #include "form1.h"
 #include "form1_reader.h"
 #include "text_conversion.h"
@@ -178,6 +179,39 @@ std::string Accessible(HWND control)
     return out.str();
 }
 
+// Handles the probe's own window's messages for a while: activation sends some from Veltrix's
+// thread, which waits for the answers.
+void Pump(DWORD milliseconds)
+{
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    while (GetTickCount64() < end) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(5);
+    }
+}
+
+// Another program's window taking the foreground, and giving it back.
+bool Activate(HWND form, const std::string &which, HWND &other)
+{
+    if (which == "other") {
+        if (!other)
+            other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0,
+                                    80, 40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetForegroundWindow(other);
+        Pump(300);
+        return GetForegroundWindow() == other;
+    }
+    SetForegroundWindow(form);
+    Pump(300);
+    if (other)
+        DestroyWindow(other);
+    other = nullptr;
+    Pump(100);
+    return GetForegroundWindow() == form;
+}
+
 HWND ControlNamed(const Form1Reader &reader, const std::string &name)
 {
     for (std::size_t i = 0; i < std::size(form1::Controls); ++i)
@@ -193,7 +227,7 @@ int main()
     // Aware of DPI like the program, so that Windows reports its real DPI and pixels.
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    HWND form = nullptr;
+    HWND form = nullptr, other = nullptr;
     std::string line;
     while (std::getline(std::cin, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -240,6 +274,8 @@ int main()
             std::cout << "ok" << std::endl;
         } else if (command == "clipboard") {
             std::cout << (PutOnClipboard(rest) ? "ok" : "failed") << std::endl;
+        } else if (command == "activate") {
+            std::cout << (Activate(form, name, other) ? "ok" : "failed") << std::endl;
         } else {
             std::cout << "unknown command" << std::endl;
         }

@@ -203,6 +203,11 @@ def period_run(session, program_path, probe):
         check(wait_for(lambda: probe.ask("focus") == focus, 5),
               f"after {keys} the focus is in {focus}, is in {probe.ask('focus')}")
     check(program.process.poll() is None, "Enter and Escape do not close the window")
+    check(probe.ask("activate", "other") == "ok", "another window takes the foreground")
+    check(probe.ask("focus") != "txt5", "the focus left with the activation")
+    check(probe.ask("activate", "form") == "ok", "the window is activated again")
+    check(wait_for(lambda: probe.ask("focus") == "txt5", 5),
+          f"activated again, the focus is back in txt5, is in {probe.ask('focus')}")
 
     # Arrow key in txt5 recomputes the other two from it; the click that got there does not.
     program.stamp("txtBez", "txt19")
