@@ -19,6 +19,8 @@ packages=(
   librsvg2-bin
   # the Windows build of the calculation library, run under Wine
   g++-mingw-w64-x86-64 googletest wine wine64
+  # start-up benchmark under Wine: Wine's own fonts, linked into its prefix
+  fonts-wine
 )
 
 missing=()
