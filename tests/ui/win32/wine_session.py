@@ -88,7 +88,10 @@ class WineSession:
                     raise RuntimeError(f"{FONTS / font} is missing: run scripts/setup.sh (fonts-wine)")
                 link.symlink_to(FONTS / font)
         self.set_registry(rf"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")
-        self.set_registry(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(self.dpi))
+        # Wine takes the DPI from either place, depending on its version.
+        for key in (r"HKCU\Control Panel\Desktop",
+                    r"HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts"):
+            self.set_registry(key, "LogPixels", "REG_DWORD", str(self.dpi))
 
     def set_registry(self, key, name, kind, value):
         subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"],
