@@ -11,11 +11,14 @@
 //
 // The event comes straight from the X server (a MapNotify on the root window, as the window
 // manager would see it), so no polling interval blurs the figure. Run it without a window manager
-// for the program's own time; under one, the figure includes the manager's reaction.
+// for the program's own time; under one, the figure includes the manager's reaction. For a Windows
+// program, PROGRAM is wine: Wine runs the program in the process it starts as, so every figure is
+// the program's own, the Wine server and Wine's background services not included.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -119,18 +122,26 @@ int main(int argc, char* argv[]) {
     const pid_t pid = fork();
     if (pid == 0) {
         close(ConnectionNumber(display));
+        // Only our result line goes to our output. Wine's background services, started by the
+        // program, would also keep a caller's pipe open long after the program is gone.
+        const int nothing = open("/dev/null", O_RDWR);
+        dup2(nothing, STDIN_FILENO);
+        dup2(nothing, STDOUT_FILENO);
+        close(nothing);
         execvp(argv[2], argv + 2);
         std::perror("mapwait: exec");
         _exit(127);
     }
 
-    // The first window mapped by our child; 30 s is far beyond any real start.
+    // The first window mapped by our child; 30 s is far beyond any real start. Override-redirect
+    // windows count too: Wine maps its top-level windows so when no window manager is to handle
+    // them. The pid alone tells the program's window from anyone else's.
     Window window = None;
     long long mapped = 0;
     long long cpuAtMap = 0;
     XEvent event;
     while (window == None && NextEvent(display, event, start + 30'000'000)) {
-        if (event.type != MapNotify || event.xmap.override_redirect) continue;
+        if (event.type != MapNotify) continue;
         const long long at = NowMicroseconds();
         const long long cpu = CpuNanoseconds(pid);
         if (WindowPid(display, event.xmap.window) == pid) {

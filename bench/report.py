@@ -9,6 +9,8 @@ import sys
 import xml.etree.ElementTree as ET
 from pathlib import Path
 
+from startup_summary import medians, read_runs
+
 out = Path(sys.argv[1])
 machine = dict(line.rstrip("\n").split("=", 1) for line in (out / "machine.txt").open())
 
@@ -33,12 +35,12 @@ for fn in ET.parse(out / "keyrelease.xml").getroot().iter("TestFunction"):
         if result.get("metric") == "WalltimeMilliseconds":  # per iteration; we quote microseconds
             qt[fn.get("name")] = float(result.get("value")) * 1000
 
-# Start-up: raw interleaved runs.
-runs = {}
-for line in (out / "startup.txt").open():
-    name, *figures = line.split()
-    runs.setdefault(name, []).append([int(f) for f in figures])
-med = {n: [statistics.median(r[i] for r in rs) for i in range(4)] for n, rs in runs.items()}
+# Start-up: raw interleaved runs, of the Linux program and of Veltrix.exe under Wine.
+runs = read_runs(out / "startup.txt")
+med = medians(runs)
+wine_runs = read_runs(out / "startup-wine.txt")
+wine_med = medians(wine_runs)
+exe_size = dict((name, int(size)) for name, size in (line.split() for line in (out / "exe-size.txt").open()))
 
 rows = []
 def row(what, value, unit, baseline_name, baseline, target, ok):
@@ -54,6 +56,15 @@ row("CPU time until mapped (main thread)", v[3] / 1000, "ms", "bare Qt window", 
 row("Peak RSS, VmHWM after first paint", v[1] / 1024, "MiB", "bare Qt window", b[1] / 1024,
     "<= 1.10x", v[1] <= 1.10 * b[1])
 row("Peak RSS, whole life (ru_maxrss)", v[2] / 1024, "MiB", "bare Qt window", b[2] / 1024, "(cross-check)", None)
+
+v, b = wine_med["veltrix"], wine_med["baseline"]
+row("Veltrix.exe under Wine: start-up to window mapped", v[0] / 1000, "ms", "bare Win32 window", b[0] / 1000,
+    "<= 1.10x", v[0] <= 1.10 * b[0])
+row("Veltrix.exe under Wine: CPU time until mapped", v[3] / 1000, "ms", "bare Win32 window", b[3] / 1000,
+    "(diagnostic)", None)
+row("Veltrix.exe under Wine: peak RSS, VmHWM after first paint", v[1] / 1024, "MiB", "bare Win32 window",
+    b[1] / 1024, "<= 1.10x", v[1] <= 1.10 * b[1])
+row("Veltrix.exe, stripped", exe_size["veltrix"] / 1024, "KiB", "", 0, "<= 1024 KiB", exe_size["veltrix"] <= 1024 * 1024)
 
 key = qt["keyReleaseInTxtBez"]
 row("Key release in txtBez until both fields updated", key, "µs", "setText alone (harness)",
@@ -80,7 +91,8 @@ for name in sorted(n for n in ns if n.startswith("RoundHalfEven/")):
 
 print(f"Machine: {machine['cpu']}, {machine['cores']} cores, Linux {machine['kernel']}; {machine['compiler']}; "
       f"Qt {machine['qt']}. Run {machine['date']}; load average before {machine['load_before']}, "
-      f"after {machine['load_after']}. Start-up: {len(runs['veltrix'])} interleaved runs of each program.\n")
+      f"after {machine['load_after']}. {machine['wine']}; {machine['mingw']}. Start-up: {len(runs['veltrix'])} "
+      f"interleaved runs of each program, under Wine {len(wine_runs['veltrix'])}.\n")
 print("| Figure (median) | Veltrix | Baseline | Baseline figure | Ratio | Target | |")
 print("|---|---|---|---|---|---|---|")
 print("\n".join(rows))
