@@ -19,6 +19,9 @@ packages=(
   librsvg2-bin
   # the Windows build of the calculation library, run under Wine
   g++-mingw-w64-x86-64 googletest wine wine64
+  # packages: the Debian package (Depends by dpkg-shlibdeps, checked by lintian), the Windows
+  # installer (makensis) and portable zip
+  dpkg-dev lintian nsis
 )
 
 missing=()

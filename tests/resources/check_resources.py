@@ -346,7 +346,9 @@ def check_install(args):
         icons = {f"share/icons/hicolor/{s}x{s}/apps/{args.app_id}.png": s for s in SIZES}
         wanted = sorted(["bin/veltrix",
                          f"share/applications/{args.app_id}.desktop",
-                         f"share/metainfo/{args.app_id}.metainfo.xml", *icons])
+                         f"share/metainfo/{args.app_id}.metainfo.xml", *icons,
+                         "share/doc/veltrix/copyright", "share/doc/veltrix/changelog.gz",
+                         "share/man/man1/veltrix.1.gz"])
         expect(installed == wanted, f"installed {installed}, want {wanted}")
         expect(os.access(usr / "bin/veltrix", os.X_OK), "bin/veltrix is not executable")
         for path, size in icons.items():
