@@ -17,22 +17,31 @@ packages=(
   # resources: icon checks, Windows version record, desktop integration
   icoutils binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64 desktop-file-utils appstream
   librsvg2-bin
-  # the Windows build of the calculation library, run under Wine
-  g++-mingw-w64-x86-64 googletest wine wine64
+  # the Windows build, run under Wine; Wine's own dialog fonts; locales for the comma rows
+  g++-mingw-w64-x86-64 googletest wine wine64 fonts-wine locales
   # packages: the Debian package (Depends by dpkg-shlibdeps, checked by lintian), the Windows
   # installer (makensis) and portable zip
   dpkg-dev lintian nsis
 )
 
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# The window tests run a comma locale; Wine, like every program, can take only a locale that
+# has been generated.
+need_locale() { ! locale -a 2>/dev/null | grep -qix 'cs_CZ.utf8'; }
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+if need_locale; then
+  echo "Generating the cs_CZ.UTF-8 locale"
+  $sudo localedef -i cs_CZ -f UTF-8 cs_CZ.UTF-8
+fi

@@ -1,0 +1,270 @@
+// The end-to-end test's eyes inside Wine: a long-running Windows program that answers one command
+// per line on stdin with one line on stdout (JSON or a word), reading Veltrix's window over the
+// Win32 API. Starting a Wine program costs far more than a question, so one probe serves a run.
+//
+//   find                 wait for the window, then "ok" (or "none" after 20 s)
+//   facts                window and control geometry, styles, texts, fonts, icons, DPI
+//   texts                the three field texts
+//   focus                name of the control with the keyboard focus, or "-"
+//   selection NAME       an edit's selection as "start end"
+//   accessible NAME      the control's role and name as oleacc reports them
+//   msgbox               the message box the window owns, if any
+//   settext NAME TEXT    replaces a field's text from outside (no key event)
+//   clipboard TEXT       puts TEXT on the clipboard
+#include "form1.h"
+#include "form1_reader.h"
+#include "text_conversion.h"
+#include "ui/form1_description.h"
+
+#include <oleacc.h>
+
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Quoted(const std::string &text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string Rect(const RECT &r)
+{
+    std::ostringstream out;
+    out << '[' << r.left << ',' << r.top << ',' << r.right - r.left << ',' << r.bottom - r.top << ']';
+    return out.str();
+}
+
+std::string ClassOf(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, int(std::size(name)));
+    return ToUtf8(name);
+}
+
+// The face and height of a control's font, or null where Wine does not share the font's handle.
+std::string Font(HWND control)
+{
+    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    LOGFONTW face{};
+    if (!font || !GetObjectW(font, sizeof face, &face))
+        return "null";
+    std::ostringstream out;
+    out << "{\"face\":" << Quoted(ToUtf8(face.lfFaceName)) << ",\"height\":" << face.lfHeight << '}';
+    return out.str();
+}
+
+std::string Facts(const Form1Reader &reader)
+{
+    HWND form = reader.Form();
+    const UINT dpi = GetDpiForSystem();
+    RECT window, client, work;
+    GetWindowRect(form, &window);
+    GetClientRect(form, &client);
+    POINT origin{0, 0};
+    ClientToScreen(form, &origin);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    work = monitor.rcWork;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+
+    std::ostringstream out;
+    // Wine reports other processes' windows at 96 dpi whatever the setting, so the DPI given is
+    // the system's; the layout shows which one the window used.
+    out << "{\"title\":" << Quoted(Form1Reader::Text(form)) << ",\"dpi\":" << dpi
+        << ",\"style\":" << GetWindowLongW(form, GWL_STYLE)
+        << ",\"exstyle\":" << GetWindowLongW(form, GWL_EXSTYLE) << ",\"window\":" << Rect(window)
+        << ",\"client\":" << Rect(client) << ",\"client_origin\":[" << origin.x << ',' << origin.y
+        << "],\"work\":" << Rect(work)
+        << ",\"icon_big\":" << (GetClassLongPtrW(form, GCLP_HICON) ? "true" : "false")
+        << ",\"icon_small\":" << (GetClassLongPtrW(form, GCLP_HICONSM) ? "true" : "false")
+        << ",\"message_font\":{\"face\":" << Quoted(ToUtf8(metrics.lfMessageFont.lfFaceName))
+        << ",\"height\":" << metrics.lfMessageFont.lfHeight << "},\"controls\":[";
+    // In z-order, which is the order IsDialogMessage walks.
+    bool first = true;
+    for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int index = GetDlgCtrlID(child) - Form1::FirstControlId;
+        const bool known = index >= 0 && index < int(std::size(form1::Controls));
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(HWND_DESKTOP, form, reinterpret_cast<POINT *>(&place), 2);
+        out << (first ? "" : ",") << "{\"name\":" << Quoted(known ? form1::Controls[index].name : "?")
+            << ",\"class\":" << Quoted(ClassOf(child)) << ",\"text\":" << Quoted(Form1Reader::Text(child))
+            << ",\"rect\":" << Rect(place) << ",\"style\":" << GetWindowLongW(child, GWL_STYLE)
+            << ",\"exstyle\":" << GetWindowLongW(child, GWL_EXSTYLE) << ",\"font\":" << Font(child)
+            << ",\"limit\":" << (ClassOf(child) == "Edit" ? SendMessageW(child, EM_GETLIMITTEXT, 0, 0) : 0)
+            << '}';
+        first = false;
+    }
+    out << "]}";
+    return out.str();
+}
+
+std::string MessageBoxFacts(const Form1Reader &reader)
+{
+    HWND box = reader.MessageBox();
+    if (!box)
+        return "null";
+    std::ostringstream out;
+    out << "{\"title\":" << Quoted(Form1Reader::Text(box)) << ",\"texts\":[";
+    std::vector<std::string> buttons;
+    bool icon = false, first = true;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        if (!(style & WS_VISIBLE))
+            continue;
+        const std::string kind = ClassOf(child), text = Form1Reader::Text(child);
+        if (kind == "Button") {
+            buttons.push_back(text);
+        } else if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+            icon = icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+        } else if (kind == "Static" && !text.empty()) {
+            out << (first ? "" : ",") << Quoted(text);
+            first = false;
+        }
+    }
+    out << "],\"buttons\":[";
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        out << (i ? "," : "") << Quoted(buttons[i]);
+    out << "],\"icon\":" << (icon ? "true" : "false") << ",\"owned\":"
+        << (GetWindow(box, GW_OWNER) == reader.Form() ? "true" : "false")
+        << ",\"owner_disabled\":" << (IsWindowEnabled(reader.Form()) ? "false" : "true") << '}';
+    return out.str();
+}
+
+// What oleacc tells a screen reader of a control: its role and, where there is one, its name.
+std::string Accessible(HWND control)
+{
+    IAccessible *accessible = nullptr;
+    HRESULT result = AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                                reinterpret_cast<void **>(&accessible));
+    if (FAILED(result) || !accessible)
+        return "{\"error\":" + std::to_string(result) + "}";
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role;
+    VariantInit(&role);
+    BSTR name = nullptr;
+    const HRESULT roleResult = accessible->get_accRole(self, &role);
+    const HRESULT nameResult = accessible->get_accName(self, &name);
+    accessible->Release();
+    std::ostringstream out;
+    out << "{\"role\":" << (SUCCEEDED(roleResult) && role.vt == VT_I4 ? role.lVal : -1)
+        << ",\"name_result\":" << nameResult << ",\"name\":"
+        << (name ? Quoted(ToUtf8(std::wstring_view(name, SysStringLen(name)))) : "null") << '}';
+    SysFreeString(name);
+    return out.str();
+}
+
+bool PutOnClipboard(const std::wstring &text)
+{
+    if (!OpenClipboard(nullptr))
+        return false;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    bool done = false;
+    if (memory) {
+        auto target = static_cast<wchar_t *>(GlobalLock(memory));
+        text.copy(target, text.size());
+        target[text.size()] = L'\0';
+        GlobalUnlock(memory);
+        done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!done)
+            GlobalFree(memory);
+    }
+    CloseClipboard();
+    return done;
+}
+
+HWND ControlNamed(const Form1Reader &reader, const std::string &name)
+{
+    for (std::size_t i = 0; i < std::size(form1::Controls); ++i)
+        if (name == form1::Controls[i].name)
+            return reader.Control(i);
+    return nullptr;
+}
+
+} // namespace
+
+int main()
+{
+    // Aware of DPI like the program, so that Windows reports its real DPI and pixels.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HWND form = nullptr;
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::size_t space = line.find(' ');
+        const std::string command = line.substr(0, space);
+        const std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
+        const std::size_t split = rest.find(' ');
+        const std::string name = rest.substr(0, split);
+        const std::string argument = split == std::string::npos ? "" : rest.substr(split + 1);
+        if (command == "find") {
+            form = nullptr;
+            for (int i = 0; i < 1000 && !form; ++i) {
+                form = Form1Reader::Find();
+                if (!form)
+                    Sleep(20);
+            }
+            std::cout << (form ? "ok" : "none") << std::endl;
+            continue;
+        }
+        if (!form) {
+            std::cout << "no window" << std::endl;
+            continue;
+        }
+        const Form1Reader reader(form);
+        if (command == "facts") {
+            std::cout << Facts(reader) << std::endl;
+        } else if (command == "texts") {
+            const auto texts = reader.Texts();
+            std::cout << '[' << Quoted(texts[0]) << ',' << Quoted(texts[1]) << ',' << Quoted(texts[2])
+                      << ']' << std::endl;
+        } else if (command == "focus") {
+            const int index = reader.Focused();
+            std::cout << (index < 0 ? "-" : form1::Controls[index].name) << std::endl;
+        } else if (command == "selection") {
+            const auto [start, end] = Form1Reader::Selection(ControlNamed(reader, name));
+            std::cout << start << ' ' << end << std::endl;
+        } else if (command == "accessible") {
+            std::cout << Accessible(ControlNamed(reader, name)) << std::endl;
+        } else if (command == "msgbox") {
+            std::cout << MessageBoxFacts(reader) << std::endl;
+        } else if (command == "settext") {
+            SendMessageW(ControlNamed(reader, name), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(ToUtf16(argument).c_str()));
+            std::cout << "ok" << std::endl;
+        } else if (command == "clipboard") {
+            std::cout << (PutOnClipboard(ToUtf16(rest)) ? "ok" : "failed") << std::endl;
+        } else {
+            std::cout << "unknown command" << std::endl;
+        }
+    }
+    CoUninitialize();
+    return 0;
+}
