@@ -18,6 +18,9 @@ import zipfile
 
 import session
 
+sys.path.insert(0, str(pathlib.Path(__file__).parents[1] / "ui" / "win32"))
+from wine_session import WineSession  # noqa: E402
+
 failures = []
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltrix"
 # The header of every shell link (.lnk): its size and the ShellLink class id.
@@ -107,7 +110,7 @@ def check_installed_window(program, screenshot):
         if window:
             session.screenshot(screenshot)
             print("screenshot:", screenshot)
-            subprocess.run(["xdotool", "windowactivate", "--sync", window, "key", "alt+F4"],
+            subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", "alt+F4"],
                            stdin=subprocess.DEVNULL, capture_output=True)
             check(session.wait_for(lambda: running.poll() is not None, 15),
                   "Alt+F4 closes the window and ends the program")
@@ -118,61 +121,59 @@ def check_installed_window(program, screenshot):
 
 def check_installer(installer, version, icon, work, zipped_program):
     check_icon(installer, icon, "the installer")
-    prefix, home = work / "wineprefix", work / "home"
-    shutil.rmtree(prefix, ignore_errors=True)
-    shutil.rmtree(home, ignore_errors=True)
+    # A fresh prefix every run, so that the installer meets a clean profile.
+    shutil.rmtree(work, ignore_errors=True)
+    home = work / "home"
     home.mkdir(parents=True)
-    # A fresh prefix in the build folder and a home of its own, so that nothing of the user's is
-    # read or written; no Mono or Gecko installer prompts, and no desktop menu entries made from
-    # the Start menu shortcut (winemenubuilder), which would land in the home folder.
-    os.environ.update(WINEPREFIX=str(prefix), HOME=str(home), WINEDEBUG="-all",
-                      WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
-    for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DESKTOP_DIR", "XDG_RUNTIME_DIR"):
-        os.environ.pop(name, None)
-    with session.display():
-        try:
-            wine("wineboot", "--init")
-            wait_for_wine()
-            local, roaming = wine("cmd", "/c", "echo %LOCALAPPDATA%&echo %APPDATA%").stdout.split()
-            folder = unix_path(local + r"\Programs\Veltrix")
-            program, uninstaller = folder / "Veltrix.exe", folder / "Uninstall.exe"
-            shortcut = unix_path(roaming + r"\Microsoft\Windows\Start Menu\Programs\Veltrix.lnk")
+    wine_session = WineSession(work)
+    # A home of its own, so that nothing of the user's is read or written, and no desktop menu
+    # entries made from the Start menu shortcut (winemenubuilder), which would land in a home.
+    wine_session.env.update(HOME=str(home), WINEDLLOVERRIDES=wine_session.env["WINEDLLOVERRIDES"]
+                            + ";winemenubuilder.exe=d")
+    for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"):
+        wine_session.env.pop(name, None)
+    with wine_session:
+        # Every command below, Wine's and the X tools', runs in this session.
+        os.environ.clear()
+        os.environ.update(wine_session.env)
+        local, roaming = wine("cmd", "/c", "echo %LOCALAPPDATA%&echo %APPDATA%").stdout.split()
+        folder = unix_path(local + r"\Programs\Veltrix")
+        program, uninstaller = folder / "Veltrix.exe", folder / "Uninstall.exe"
+        shortcut = unix_path(roaming + r"\Microsoft\Windows\Start Menu\Programs\Veltrix.lnk")
 
-            status = wine(str(installer), "/S", check_status=False).returncode
-            wait_for_wine()
-            check(status == 0, f"the silent installer exits with status 0, not {status}")
-            check(program.is_file() and program.read_bytes() == zipped_program,
-                  f"{program.name} is installed in the user's program folder, the same file as in the zip")
-            check(uninstaller.is_file(), "the uninstaller is installed beside it")
-            if uninstaller.is_file():
-                check_icon(uninstaller, icon, "the uninstaller")
-            link = shortcut.read_bytes() if shortcut.is_file() else b""
-            target = (local + r"\Programs\Veltrix\Veltrix.exe").encode()
-            check(link.startswith(LNK_HEADER) and (target in link or target.decode().encode("utf-16-le") in link),
-                  "the Start menu shortcut Veltrix.lnk points at the installed program")
+        status = wine(str(installer), "/S", check_status=False).returncode
+        wait_for_wine()
+        check(status == 0, f"the silent installer exits with status 0, not {status}")
+        check(program.is_file() and program.read_bytes() == zipped_program,
+              f"{program.name} is installed in the user's program folder, the same file as in the zip")
+        check(uninstaller.is_file(), "the uninstaller is installed beside it")
+        if uninstaller.is_file():
+            check_icon(uninstaller, icon, "the uninstaller")
+        link = shortcut.read_bytes() if shortcut.is_file() else b""
+        target = (local + r"\Programs\Veltrix\Veltrix.exe").encode()
+        check(link.startswith(LNK_HEADER) and (target in link or target.decode().encode("utf-16-le") in link),
+              "the Start menu shortcut Veltrix.lnk points at the installed program")
 
-            record = uninstall_record() or {}
-            for name, value in sorted(record.items()):
-                print(f"  {name} = {value}")
-            expected = {"DisplayName": "Veltrix", "DisplayVersion": version, "Publisher": "Veltrix",
-                        "DisplayIcon": local + r"\Programs\Veltrix\Veltrix.exe,0",
-                        "UninstallString": f'"{local}\\Programs\\Veltrix\\Uninstall.exe"'}
-            for name, want in expected.items():
-                check(record.get(name) == ("REG_SZ", want), f"uninstall record {name} = {want}")
-            size = record.get("EstimatedSize", ("", "0"))
-            files_kib = sum(f.stat().st_size for f in folder.iterdir()) // 1024 if folder.is_dir() else -1
-            check(size[0] == "REG_DWORD" and abs(int(size[1], 16) - files_kib) <= 2,
-                  f"uninstall record EstimatedSize {size} is the installed size, {files_kib} KiB")
+        record = uninstall_record() or {}
+        for name, value in sorted(record.items()):
+            print(f"  {name} = {value}")
+        expected = {"DisplayName": "Veltrix", "DisplayVersion": version, "Publisher": "Veltrix",
+                    "DisplayIcon": local + r"\Programs\Veltrix\Veltrix.exe,0",
+                    "UninstallString": f'"{local}\\Programs\\Veltrix\\Uninstall.exe"'}
+        for name, want in expected.items():
+            check(record.get(name) == ("REG_SZ", want), f"uninstall record {name} = {want}")
+        size = record.get("EstimatedSize", ("", "0"))
+        files_kib = sum(f.stat().st_size for f in folder.iterdir()) // 1024 if folder.is_dir() else -1
+        check(size[0] == "REG_DWORD" and abs(int(size[1], 16) - files_kib) <= 2,
+              f"uninstall record EstimatedSize {size} is the installed size, {files_kib} KiB")
 
-            check_installed_window(program, work / "installed-window.png")
+        check_installed_window(program, work / "installed-window.png")
 
-            wine(str(uninstaller), "/S", check_status=False)
-            wait_for_wine()
-            check(not folder.exists(), "the uninstaller removes the program and its folder")
-            check(not shortcut.exists(), "the uninstaller removes the Start menu shortcut")
-            check(uninstall_record() is None, "the uninstaller removes the uninstall record")
-        finally:
-            subprocess.run(["wineserver", "--kill"], stdin=subprocess.DEVNULL, capture_output=True)
+        wine(str(uninstaller), "/S", check_status=False)
+        wait_for_wine()
+        check(not folder.exists(), "the uninstaller removes the program and its folder")
+        check(not shortcut.exists(), "the uninstaller removes the Start menu shortcut")
+        check(uninstall_record() is None, "the uninstaller removes the uninstall record")
 
 
 def main():
