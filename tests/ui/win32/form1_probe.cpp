@@ -178,26 +178,6 @@ std::string Accessible(HWND control)
     return out.str();
 }
 
-bool PutOnClipboard(const std::wstring &text)
-{
-    if (!OpenClipboard(nullptr))
-        return false;
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    bool done = false;
-    if (memory) {
-        auto target = static_cast<wchar_t *>(GlobalLock(memory));
-        text.copy(target, text.size());
-        target[text.size()] = L'\0';
-        GlobalUnlock(memory);
-        done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-        if (!done)
-            GlobalFree(memory);
-    }
-    CloseClipboard();
-    return done;
-}
-
 HWND ControlNamed(const Form1Reader &reader, const std::string &name)
 {
     for (std::size_t i = 0; i < std::size(form1::Controls); ++i)
@@ -256,11 +236,10 @@ int main()
         } else if (command == "msgbox") {
             std::cout << MessageBoxFacts(reader) << std::endl;
         } else if (command == "settext") {
-            SendMessageW(ControlNamed(reader, name), WM_SETTEXT, 0,
-                         reinterpret_cast<LPARAM>(ToUtf16(argument).c_str()));
+            Form1Reader::SetText(ControlNamed(reader, name), argument);
             std::cout << "ok" << std::endl;
         } else if (command == "clipboard") {
-            std::cout << (PutOnClipboard(ToUtf16(rest)) ? "ok" : "failed") << std::endl;
+            std::cout << (PutOnClipboard(rest) ? "ok" : "failed") << std::endl;
         } else {
             std::cout << "unknown command" << std::endl;
         }

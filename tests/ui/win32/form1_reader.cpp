@@ -63,11 +63,24 @@ HWND Form1Reader::Field(calc::AmountField field) const
 
 std::string Form1Reader::Text(HWND control)
 {
-    // WM_GETTEXT, not GetWindowText, which across processes gives only a window's caption.
-    const auto length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(std::size_t(length) + 1, L'\0');
-    text.resize(std::size_t(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-    return ToUtf8(text);
+    // WM_GETTEXT, not GetWindowText, which across processes gives only a window's caption. One
+    // message per try: the text may change between two, so asking its length first could cut
+    // it. A text that fills the buffer may have been cut, so the buffer grows until it does not.
+    std::wstring text(64, L'\0');
+    for (;;) {
+        const auto copied = std::size_t(
+            SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+        if (copied + 1 < text.size()) {
+            text.resize(copied);
+            return ToUtf8(text);
+        }
+        text.assign(text.size() * 2, L'\0');
+    }
+}
+
+void Form1Reader::SetText(HWND control, const std::string &text)
+{
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ToUtf16(text).c_str()));
 }
 
 std::array<std::string, 3> Form1Reader::Texts() const
@@ -96,4 +109,26 @@ int Form1Reader::Focused() const
 HWND Form1Reader::MessageBox() const
 {
     return FindTopLevel(process, L"#32770", form);
+}
+
+bool PutOnClipboard(const std::string &utf8)
+{
+    const std::wstring text = ToUtf16(utf8);
+    if (!OpenClipboard(nullptr))
+        return false;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    bool done = false;
+    if (memory) {
+        auto target = static_cast<wchar_t *>(GlobalLock(memory));
+        text.copy(target, text.size());
+        target[text.size()] = L'\0';
+        GlobalUnlock(memory);
+        // The clipboard owns the memory once it has taken it.
+        done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!done)
+            GlobalFree(memory);
+    }
+    CloseClipboard();
+    return done;
 }

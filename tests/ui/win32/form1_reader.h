@@ -10,6 +10,7 @@
 #include <utility>
 
 // Reads Veltrix's window from another process, as a test sees it: over the Win32 API only.
+// (Writing a text from outside is the one change it makes: it raises no key event.)
 class Form1Reader
 {
 public:
@@ -25,6 +26,7 @@ public:
 
     std::array<std::string, 3> Texts() const;  // UTF-8, by calc::AmountField
     static std::string Text(HWND control);
+    static void SetText(HWND control, const std::string &text);
     static std::pair<DWORD, DWORD> Selection(HWND edit);  // start, end
     // The table index of the control with the keyboard focus, or -1.
     int Focused() const;
@@ -35,3 +37,6 @@ private:
     HWND form;
     DWORD thread = 0, process = 0;
 };
+
+// Puts `text` (UTF-8) on the clipboard as Unicode text; false if the clipboard refused it.
+bool PutOnClipboard(const std::string &text);
