@@ -59,7 +59,7 @@ def owning_packages(program):
     return owners
 
 
-def check_control(deb, version):
+def check_control(deb, root, version):
     fields = control_fields(deb)
     architecture = output("dpkg", "--print-architecture").strip()
     for name, want in (("Package", "veltrix"), ("Version", version), ("Architecture", architecture),
@@ -75,9 +75,7 @@ def check_control(deb, version):
     depends = dict(re.fullmatch(r"(\S+)(?: \((.+)\))?", entry.strip()).groups()
                    for entry in fields.get("Depends", "").split(","))
     print("Depends:", fields.get("Depends"))
-    with tempfile.TemporaryDirectory() as root:
-        output("dpkg-deb", "--extract", str(deb), root)
-        needed = owning_packages(pathlib.Path(root) / "usr/bin/veltrix")
+    needed = owning_packages(root / "usr/bin/veltrix")
     check(set(depends) == needed, f"Depends names the packages of the needed libraries {sorted(needed)}")
     check(all(limit and limit.startswith(">= ") for limit in depends.values()),
           "every dependency has a minimum version")
@@ -96,7 +94,7 @@ EXPECTED_FILES = {
 }
 
 
-def check_files(deb, version):
+def check_files(deb, root, version):
     files, owners = {}, set()
     for line in output("dpkg-deb", "--contents", str(deb)).splitlines():
         mode, owner, _, _, _, path = line.split(maxsplit=5)
@@ -108,21 +106,20 @@ def check_files(deb, version):
     check(files == EXPECTED_FILES, "the file list, with modes, is exactly the expected one")
     check(owners == {"root/root"}, f"everything is owned by root/root: {sorted(owners)}")
 
-    with tempfile.TemporaryDirectory() as root:
-        output("dpkg-deb", "--extract", str(deb), root)
-        usr = pathlib.Path(root) / "usr"
-        sections = re.findall(r"\]\s+(\.\S+)", output("readelf", "--section-headers", "--wide",
-                                                      str(usr / "bin/veltrix")))
-        check(".text" in sections and not {".symtab", ".debug_info", ".debug_line"} & set(sections),
-              "the program is stripped: no symbol table, no debugging information")
-        changelog = gzip.open(usr / "share/doc/veltrix/changelog.gz", "rt").readline()
-        check(changelog.startswith(f"veltrix ({version}) "), f"changelog starts with this version: {changelog!r}")
-        copyright_ = (usr / "share/doc/veltrix/copyright").read_text().splitlines()[0]
-        check(copyright_ == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/",
-              "copyright file is in the machine-readable format")
-        tree = subprocess.run(["appstreamcli", "validate-tree", "--no-net", "--no-color", root],
-                              capture_output=True, text=True)
-        check(tree.returncode == 0, f"appstreamcli validate-tree accepts the package tree\n{tree.stdout}")
+    usr = root / "usr"
+    sections = re.findall(r"\]\s+(\.\S+)", output("readelf", "--section-headers", "--wide",
+                                                  str(usr / "bin/veltrix")))
+    check(".text" in sections and not {".symtab", ".debug_info", ".debug_line"} & set(sections),
+          "the program is stripped: no symbol table, no debugging information")
+    with gzip.open(usr / "share/doc/veltrix/changelog.gz", "rt") as changelog:
+        top = changelog.readline()
+    check(top.startswith(f"veltrix ({version}) "), f"changelog starts with this version: {top!r}")
+    copyright_ = (usr / "share/doc/veltrix/copyright").read_text().splitlines()[0]
+    check(copyright_ == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/",
+          "copyright file is in the machine-readable format")
+    tree = subprocess.run(["appstreamcli", "validate-tree", "--no-net", "--no-color", str(root)],
+                          capture_output=True, text=True)
+    check(tree.returncode == 0, f"appstreamcli validate-tree accepts the package tree\n{tree.stdout}")
 
 
 def check_lintian(deb):
@@ -134,16 +131,14 @@ def check_lintian(deb):
     check(done.returncode == 0 and not tags, f"lintian reports no error and no warning: {tags}")
 
 
-def check_window(deb, screenshot):
-    with tempfile.TemporaryDirectory() as root:
-        output("dpkg-deb", "--extract", str(deb), root)
-        runtime = pathlib.Path(root) / "runtime"
-        runtime.mkdir(mode=0o700)
+def check_window(root, screenshot):
+    with tempfile.TemporaryDirectory() as runtime:
+        os.chmod(runtime, 0o700)
         for name in ("WAYLAND_DISPLAY", "XAUTHORITY", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM"):
             os.environ.pop(name, None)
-        os.environ.update(XDG_RUNTIME_DIR=str(runtime), HOME=str(runtime), LC_ALL="C.UTF-8")
+        os.environ.update(XDG_RUNTIME_DIR=runtime, HOME=runtime, LC_ALL="C.UTF-8")
         with session.display():
-            program = session.start([os.path.join(root, "usr/bin/veltrix")])
+            program = session.start([str(root / "usr/bin/veltrix")])
             try:
                 window = session.viewable_window("Veltrix")
                 check(window is not None, "the packaged program maps its window on a real X server")
@@ -163,10 +158,13 @@ def main():
     args = parser.parse_args()
     check(args.deb.is_file(), f"{args.deb} was built")
     if args.deb.is_file():
-        check_control(args.deb, args.version)
-        check_files(args.deb, args.version)
-        check_lintian(args.deb)
-        check_window(args.deb, args.screenshot)
+        with tempfile.TemporaryDirectory() as extracted:
+            root = pathlib.Path(extracted)
+            output("dpkg-deb", "--extract", str(args.deb), extracted)
+            check_control(args.deb, root, args.version)
+            check_files(args.deb, root, args.version)
+            check_lintian(args.deb)
+            check_window(root, args.screenshot)
     print("FAILED:" if failures else "passed", *failures, sep="\n  ")
     return 1 if failures else 0
 
