@@ -136,7 +136,8 @@ def check_installer(installer, version, icon, work, zipped_program):
         # Every command below, Wine's and the X tools', runs in this session.
         os.environ.clear()
         os.environ.update(wine_session.env)
-        local, roaming = wine("cmd", "/c", "echo %LOCALAPPDATA%&echo %APPDATA%").stdout.split()
+        folders = wine("cmd", "/c", "echo %LOCALAPPDATA%&echo %APPDATA%").stdout.splitlines()
+        local, roaming = folders[:2]
         folder = unix_path(local + r"\Programs\Veltrix")
         program, uninstaller = folder / "Veltrix.exe", folder / "Uninstall.exe"
         shortcut = unix_path(roaming + r"\Microsoft\Windows\Start Menu\Programs\Veltrix.lnk")

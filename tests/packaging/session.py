@@ -4,6 +4,7 @@ here outlives the `with` block."""
 import contextlib
 import os
 import subprocess
+import tempfile
 import time
 
 
@@ -37,21 +38,46 @@ def x_output(*command):
     return done.stdout if done.returncode == 0 else ""
 
 
+def start_x(helpers):
+    """Starts Xvfb and openbox, appending both to helpers; gives the display name, or None with
+    the reason printed if either did not come up."""
+    read_end, write_end = os.pipe()
+    log = tempfile.TemporaryFile()
+    server = start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+                   pass_fds=(write_end,), stderr=log)
+    os.close(write_end)
+    helpers.append(server)
+    with os.fdopen(read_end) as number:
+        name = ":" + number.readline().strip()
+    if name == ":":
+        log.seek(0)
+        print(f"Xvfb did not start (status {server.poll()}):", log.read().decode(errors="replace"))
+        return None
+    os.environ["DISPLAY"] = name
+    manager = start(["openbox"], stdout=subprocess.DEVNULL, stderr=log)
+    helpers.append(manager)
+    if not wait_for(lambda: "window id" in x_output("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"), 15):
+        log.seek(0)
+        print(f"openbox did not start on {name} (status {manager.poll()}):", log.read().decode(errors="replace"))
+        return None
+    return name
+
+
 @contextlib.contextmanager
 def display():
-    """Sets DISPLAY to a fresh Xvfb under openbox for the block, and stops both after it."""
+    """Sets DISPLAY to a fresh Xvfb under openbox for the block, and stops both after it. A
+    second try covers a server that lost a race for its display with another test's."""
     saved = os.environ.get("DISPLAY")
-    read_end, write_end = os.pipe()
-    server = start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
-                   pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    helpers = [server]
+    helpers = []
     try:
-        with os.fdopen(read_end) as number:
-            os.environ["DISPLAY"] = ":" + number.readline().strip()
-        helpers.append(start(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        if not wait_for(lambda: "window id" in x_output("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")):
-            raise RuntimeError("openbox did not start on the private display")
+        for _ in range(2):
+            if start_x(helpers):
+                break
+            for helper in reversed(helpers):
+                stop(helper)
+            helpers.clear()
+        else:
+            raise RuntimeError("no private X display with a window manager could be started")
         yield os.environ["DISPLAY"]
     finally:
         for helper in reversed(helpers):
