@@ -9,6 +9,7 @@ accepts a wrong file still fails the check.
 import argparse
 import os
 import pathlib
+import re
 import shutil
 import struct
 import subprocess
@@ -31,7 +32,7 @@ VERSION_BLOCK = "040904B0"
 TRANSLATION = [(0x0409, 1200)]
 NUMERIC_VERSION = (1, 0, 0, 0)
 
-RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 VFT_APP = 1
 
 
@@ -205,42 +206,48 @@ def check_rc(args):
         check_resource_entries(list(read_res(res)))
 
 
-WINDOWS_PROJECT = """cmake_minimum_required(VERSION 3.25)
-project(exe_check LANGUAGES CXX)
-function(qt_add_resources)
-endfunction()
-add_subdirectory("{resources}" resources)
-add_executable(veltrix WIN32 main.cpp)
-set_target_properties(veltrix PROPERTIES OUTPUT_NAME Veltrix)
-veltrix_add_resources(veltrix)
-"""
+# What a bare Windows 10 has; Veltrix.exe must need no other DLL, so that it runs as one file.
+SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
+               "ole32.dll", "oleacc.dll", "oleaut32.dll", "shell32.dll", "user32.dll"}
 
 
 def check_exe(args):
-    """Cross-builds a stand-in Veltrix.exe through veltrix_add_resources(), as a Windows build
-    would, and reads the icon and version record back out of the linked program file."""
+    """Reads the icon, the version record and the manifest back out of the linked Veltrix.exe,
+    and checks that it needs no DLL beyond those Windows ships."""
+    exe = args.program
+    expect(exe is not None and exe.name == "Veltrix.exe", f"the program file is {exe}, not Veltrix.exe")
     with tempfile.TemporaryDirectory() as work:
-        source, build = pathlib.Path(work) / "src", pathlib.Path(work) / "build"
-        source.mkdir()
-        # Qt for Windows is not installed here; a no-op qt_add_resources keeps the .rc path real.
-        (source / "CMakeLists.txt").write_text(WINDOWS_PROJECT.format(
-            resources=args.resources.resolve().as_posix()))
-        (source / "main.cpp").write_text("int main() { return 0; }\n")
-        configured = run("cmake", "-S", str(source), "-B", str(build), "-G", "Ninja",
-                         *(f"-D{define}" for define in args.define),
-                         "-DCMAKE_SYSTEM_NAME=Windows",
-                         "-DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++",
-                         "-DCMAKE_RC_COMPILER=x86_64-w64-mingw32-windres")
-        expect(configured.returncode == 0, f"configure failed:\n{configured.stdout}{configured.stderr}")
-        built = run("cmake", "--build", str(build))
-        expect(built.returncode == 0, f"build failed:\n{built.stdout}{built.stderr}")
-        exe = build / "Veltrix.exe"
-        expect(exe.is_file(), "the program file is not named Veltrix.exe")
         res = pathlib.Path(work) / "exe.res"
         extracted = run("x86_64-w64-mingw32-windres", "-i", str(exe), "-O", "res", "-o", str(res))
         expect(extracted.returncode == 0, f"reading resources from Veltrix.exe failed:\n{extracted.stderr}")
         # windres drops the language when it reads a program file, so only the .rc check has it.
         check_resource_entries(list(read_res(res)), language_known=False)
+    headers = run("x86_64-w64-mingw32-objdump", "-p", str(exe))
+    expect(headers.returncode == 0, f"objdump failed:\n{headers.stderr}")
+    dlls = {line.split(":", 1)[1].strip().lower() for line in headers.stdout.splitlines()
+            if "DLL Name:" in line}
+    print("imports:", ", ".join(sorted(dlls)))
+    expect(dlls and dlls <= SYSTEM_DLLS, f"Veltrix.exe needs DLLs Windows lacks: {sorted(dlls - SYSTEM_DLLS)}")
+    expect(re.search(r"^Subsystem\s+00000002", headers.stdout, re.M),
+           "Veltrix.exe is not a windowed (Windows GUI subsystem) program")
+
+
+def check_manifest(entries):
+    manifests = [body for kind, name, _, body in entries if kind == RT_MANIFEST and name == 1]
+    expect(len(manifests) == 1, f"{len(manifests)} application manifests (RT_MANIFEST 1), want 1")
+    root = ElementTree.fromstring(manifests[0])
+    names = {"asm1": "urn:schemas-microsoft-com:asm.v1", "asm3": "urn:schemas-microsoft-com:asm.v3",
+             "ws2016": "http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+             "compat": "urn:schemas-microsoft-com:compatibility.v1"}
+    controls = root.find("asm1:dependency/asm1:dependentAssembly/asm1:assemblyIdentity", names)
+    expect(controls is not None and controls.get("name") == "Microsoft.Windows.Common-Controls"
+           and controls.get("version") == "6.0.0.0", "the manifest does not ask for Common Controls 6")
+    awareness = root.find("asm3:application/asm3:windowsSettings/ws2016:dpiAwareness", names)
+    expect(awareness is not None and awareness.text.split(",")[0].strip() == "PerMonitorV2",
+           "the manifest does not declare per-monitor-v2 DPI awareness")
+    systems = [e.get("Id") for e in root.findall("compat:compatibility/compat:application/compat:supportedOS", names)]
+    expect("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" in systems, f"Windows 10/11 not a supported OS: {systems}")
+    print(f"manifest: Common Controls 6, {awareness.text}, supported OS {systems}")
 
 
 def check_resource_entries(entries, language_known=True):
@@ -292,6 +299,7 @@ def check_resource_entries(entries, language_known=True):
         bitmap_bpp = struct.unpack("<H", icons[icon_id][14:16])[0]
         listed.append((w, h, bpp, bitmap_bpp))
     expect(listed == [(s, s, 24, 24) for s in SIZES], f"icon group holds {listed}")
+    check_manifest(entries)
 
 
 # --- desktop integration ------------------------------------------------------------------------
@@ -372,9 +380,8 @@ def main():
     parser.add_argument("--resources", type=pathlib.Path, required=True)
     parser.add_argument("--configured", type=pathlib.Path, required=True)
     parser.add_argument("--app-id", required=True)
-    parser.add_argument("--define", action="append", default=[],
-                        help="NAME=VALUE, a variable the build sets for the stand-in program's resources")
     parser.add_argument("--build-dir", type=pathlib.Path)
+    parser.add_argument("--program", type=pathlib.Path, help="the built Veltrix.exe, for exe")
     parser.add_argument("--config", default="")
     args = parser.parse_args()
     try:
