@@ -17,9 +17,7 @@ import sys
 import zipfile
 
 import session
-
-sys.path.insert(0, str(pathlib.Path(__file__).parents[1] / "ui" / "win32"))
-from wine_session import WineSession  # noqa: E402
+from wine_session import WineSession  # on the path that session puts it
 
 failures = []
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltrix"

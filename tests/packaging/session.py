@@ -3,19 +3,15 @@ window is mapped, framed and seen from outside the way a desktop would show it. 
 here outlives the `with` block."""
 import contextlib
 import os
+import pathlib
 import subprocess
+import sys
 import tempfile
-import time
 
-
-def wait_for(probe, seconds=30):
-    """Polls probe until it returns something true, or the time is up; gives its last result."""
-    deadline = time.monotonic() + seconds
-    while True:
-        result = probe()
-        if result or time.monotonic() > deadline:
-            return result
-        time.sleep(0.2)
+# The Windows window tests' helpers serve here too: their polling, and for the installer check
+# their Wine session.
+sys.path.insert(0, str(pathlib.Path(__file__).parents[1] / "ui" / "win32"))
+from wine_session import wait_for  # noqa: E402
 
 
 def start(command, **kwargs):
