@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
 """Checks of the program icon, the Windows version record and the desktop integration files.
+The version record and the AppStream file are read as the build configured them (--configured).
 
 One subcommand per CTest test. Each runs the real tool (icotool, windres, desktop-file-validate,
 appstreamcli, cmake --install) and then reads the result back itself, so that a tool that quietly
@@ -19,12 +20,13 @@ from xml.etree import ElementTree
 
 SIZES = (16, 32, 48)
 
+DISPLAY_VERSION = "1.00"
 VERSION_STRINGS = {
-    "FileVersion": "1.00",
+    "FileVersion": DISPLAY_VERSION,
     "InternalName": "Veltrix",
     "OriginalFilename": "Veltrix.exe",
     "ProductName": "Veltrix",
-    "ProductVersion": "1.00",
+    "ProductVersion": DISPLAY_VERSION,
 }
 VERSION_BLOCK = "040904B0"
 TRANSLATION = [(0x0409, 1200)]
@@ -199,7 +201,7 @@ def check_rc(args):
     with tempfile.TemporaryDirectory() as work:
         res = pathlib.Path(work) / "veltrix.res"
         compiled = run("x86_64-w64-mingw32-windres", "-I", str(args.resources),
-                       str(args.resources / "veltrix.rc"), "-O", "res", "-o", str(res))
+                       str(args.configured / "veltrix.rc"), "-O", "res", "-o", str(res))
         expect(compiled.returncode == 0, f"windres failed:\n{compiled.stderr}")
         check_resource_entries(list(read_res(res)))
 
@@ -328,9 +330,14 @@ def check_desktop(args):
 
 def check_metainfo(args):
     result = run("appstreamcli", "validate", "--no-net", "--no-color",
-                 str(args.resources / f"{args.app_id}.metainfo.xml"))
+                 str(args.configured / f"{args.app_id}.metainfo.xml"))
     print(result.stdout, result.stderr, sep="", end="")
     expect(result.returncode == 0, "appstreamcli validate failed")
+    # appstreamcli accepts any version text, so the one the build wrote in is read back here.
+    releases = ElementTree.parse(args.configured / f"{args.app_id}.metainfo.xml").findall("releases/release")
+    versions = [release.get("version") for release in releases]
+    print(f"releases: {versions}")
+    expect(versions == [DISPLAY_VERSION], f"AppStream releases {versions}, want [{DISPLAY_VERSION!r}]")
 
 
 def check_install(args):
@@ -347,7 +354,9 @@ def check_install(args):
         icons = {f"share/icons/hicolor/{s}x{s}/apps/{args.app_id}.png": s for s in SIZES}
         wanted = sorted(["bin/veltrix",
                          f"share/applications/{args.app_id}.desktop",
-                         f"share/metainfo/{args.app_id}.metainfo.xml", *icons])
+                         f"share/metainfo/{args.app_id}.metainfo.xml", *icons,
+                         "share/doc/veltrix/copyright", "share/doc/veltrix/changelog.gz",
+                         "share/man/man1/veltrix.1.gz"])
         expect(installed == wanted, f"installed {installed}, want {wanted}")
         expect(os.access(usr / "bin/veltrix", os.X_OK), "bin/veltrix is not executable")
         for path, size in icons.items():
@@ -369,6 +378,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("check", choices=["ico", "rc", "exe", "desktop", "metainfo", "install"])
     parser.add_argument("--resources", type=pathlib.Path, required=True)
+    parser.add_argument("--configured", type=pathlib.Path, required=True)
     parser.add_argument("--app-id", required=True)
     parser.add_argument("--build-dir", type=pathlib.Path)
     parser.add_argument("--program", type=pathlib.Path, help="the built Veltrix.exe, for exe")

@@ -15,7 +15,7 @@ int main()
     int count = 1;
     QApplication app(count, arguments);
     QApplication::setApplicationName(QStringLiteral("Veltrix"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QStringLiteral(VELTRIX_DISPLAY_VERSION));
     // Lets a Wayland compositor tie the window to its installed .desktop entry and icon.
     QApplication::setDesktopFileName(QStringLiteral(VELTRIX_APP_ID));
     // Small PNGs compiled in: nothing to look up on disk, no SVG module to load at start-up.

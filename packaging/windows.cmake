@@ -1,0 +1,23 @@
+# The Windows downloads, both holding the one Veltrix.exe: an installer made by CPack's NSIS
+# generator with our own script (windows/NSIS.template.in) and Debian's makensis, and a
+# portable zip.
+set(CPACK_GENERATOR NSIS ZIP)
+set(CPACK_PACKAGE_FILE_NAME "Veltrix-${VELTRIX_DISPLAY_VERSION}-win64")
+# Names the installer and fixes the program file's time stamp (windows/per-generator.cmake).
+set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_SOURCE_DIR}/windows/per-generator.cmake")
+execute_process(COMMAND date -u -d "${VELTRIX_RELEASE_DATE}" +%s
+  OUTPUT_VARIABLE CPACK_VELTRIX_RELEASE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(VELTRIX_PACKAGES
+  "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}-setup.exe"
+  "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip" CACHE INTERNAL "Packages CPack writes")
+
+# CPack looks for NSIS.template.in on the module path before its own.
+list(PREPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_SOURCE_DIR}/windows")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Veltrix)
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Veltrix)
+set(CPACK_NSIS_DISPLAY_NAME Veltrix)
+set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/resources/veltrix.ico")
+set(CPACK_NSIS_MUI_UNIICON "${CPACK_NSIS_MUI_ICON}")
+# Read by the script: the program file, and the numbers of the installer's own version record.
+set(CPACK_VELTRIX_PROGRAM Veltrix.exe)
+string(REPLACE "," "." CPACK_VELTRIX_NUMERIC_VERSION "${VELTRIX_NUMERIC_VERSION}")
