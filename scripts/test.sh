@@ -3,8 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-# The usual GCC build, then the same suite under ASan+UBSan, the calculation library built for
-# Windows and run under Wine, and last Clang with its bounded fuzz runs.
+# The usual GCC build, then the same suite under ASan+UBSan, everything built for
+# Windows (Veltrix.exe, its tests and packages) and run under Wine, and last Clang with its
+# bounded fuzz runs.
 for preset in default asan windows clang; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
