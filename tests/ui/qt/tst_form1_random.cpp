@@ -1,4 +1,6 @@
 #include "form1.h"
+#include "tests/ui/memory_fields.h"
+#include "ui/form1_description.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -24,27 +26,12 @@ namespace {
 constexpr std::array<AmountField, 3> allFields{AmountField::txtBez, AmountField::txt5,
                                                AmountField::txt19};
 constexpr std::array<const char *, 3> fieldNames{"txtBez", "txt5", "txt19"};
-constexpr int maxTyped = 9;
+constexpr int maxTyped = form1::MaxTypedLength;
 
 // Fixed so that every CI run walks the same path; VELTRIX_RANDOM_SEED picks another.
 constexpr std::uint64_t defaultSeed = 20240917;
 // Key releases per locale row; VELTRIX_RANDOM_RELEASES makes a longer or shorter run.
 constexpr int defaultReleases = 6000;
-
-// The three texts held in memory: what Recalculate should make of the window's texts.
-class MemoryFields : public calc::FieldAccess
-{
-public:
-    MemoryFields(std::array<std::string, 3> texts, std::string separator)
-        : texts(std::move(texts)), separator(std::move(separator)) {}
-
-    std::string ReadText(AmountField field) const override { return texts[int(field)]; }
-    void WriteText(AmountField field, const std::string &text) override { texts[int(field)] = text; }
-    std::string DecimalSeparator() const override { return separator; }
-
-    std::array<std::string, 3> texts;
-    std::string separator;
-};
 
 // Texts that reach the reading rules' corners when pasted: overflow in both ranges, radix forms,
 // blanks, commas, exponents, and results too long for the typing limit; and characters that take

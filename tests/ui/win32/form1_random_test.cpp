@@ -5,6 +5,7 @@
 // Usage: form1_random_test VELTRIX.EXE ROW SEPARATOR, ROW naming the locale's row and SEPARATOR
 // its decimal separator. VELTRIX_RANDOM_SEED replays a run, VELTRIX_RANDOM_RELEASES lengthens it.
 #include "form1_reader.h"
+#include "tests/ui/memory_fields.h"
 #include "text_conversion.h"
 #include "ui/form1_description.h"
 
@@ -23,24 +24,12 @@ using calc::AmountField;
 namespace {
 
 constexpr std::array<const char *, 3> fieldNames{"txtBez", "txt5", "txt19"};
-constexpr std::size_t maxTyped = 9;
+constexpr std::size_t maxTyped = form1::MaxTypedLength;
 // Fixed so that every CI run walks the same path; VELTRIX_RANDOM_SEED picks another.
 constexpr std::uint64_t defaultSeed = 20240917;
 // Key releases per locale row; VELTRIX_RANDOM_RELEASES makes a longer or shorter run.
 constexpr int defaultReleases = 2000;
 constexpr DWORD settleMilliseconds = 5000;
-
-class MemoryFields : public calc::FieldAccess
-{
-public:
-    MemoryFields(std::array<std::string, 3> texts, std::string separator)
-        : texts(std::move(texts)), separator(std::move(separator)) {}
-    std::string ReadText(AmountField field) const override { return texts[int(field)]; }
-    void WriteText(AmountField field, const std::string &text) override { texts[int(field)] = text; }
-    std::string DecimalSeparator() const override { return separator; }
-    std::array<std::string, 3> texts;
-    std::string separator;
-};
 
 // Texts that reach the reading rules' corners when pasted.
 const std::array<const char *, 32> clipboardTexts{
