@@ -13,14 +13,7 @@ import sys
 import tempfile
 
 import session
-
-failures = []
-
-
-def check(condition, message):
-    print("ok:  " if condition else "FAIL:", message)
-    if not condition:
-        failures.append(message)
+from session import check
 
 
 def output(*command):
@@ -167,8 +160,7 @@ def main():
             check_files(args.deb, root, args.version)
             check_lintian(args.deb)
             check_window(root, args.screenshot)
-    print("FAILED:" if failures else "passed", *failures, sep="\n  ")
-    return 1 if failures else 0
+    return session.summary()
 
 
 if __name__ == "__main__":

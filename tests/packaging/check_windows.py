@@ -17,43 +17,45 @@ import sys
 import zipfile
 
 import session
+import harness  # on the path that session puts it
+from session import check
 from wine_session import WineSession  # on the path that session puts it
 
-failures = []
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltrix"
 # The header of every shell link (.lnk): its size and the ShellLink class id.
 LNK_HEADER = struct.pack("<I", 0x4C) + bytes.fromhex("0114020000000000c000000000000046")
 
 
-def check(condition, message):
-    print("ok:  " if condition else "FAIL:", message)
-    if not condition:
-        failures.append(message)
+# Longer than any installer step takes; a Wine program still running then is a failure.
+WINE_SECONDS = 120
 
 
 def wine(*command, check_status=True):
-    done = subprocess.run(["wine", *command], capture_output=True, text=True, stdin=subprocess.DEVNULL)
-    if check_status and done.returncode != 0:
-        raise RuntimeError(f"wine {' '.join(command)} failed ({done.returncode}):\n{done.stdout}{done.stderr}")
-    return done
+    """Runs a Windows program in the session (whose environment is this process's) to its end."""
+    return harness.run(["wine", *command], timeout=WINE_SECONDS, check_status=check_status)
 
 
 def wait_for_wine():
     """Until every program in the prefix has ended and its Wine server with them. An NSIS
     uninstaller copies itself to a temporary folder and returns at once, so this is the only
     way to know it has finished."""
-    subprocess.run(["wineserver", "--wait"], check=True, stdin=subprocess.DEVNULL)
+    try:
+        harness.run(["wineserver", "--wait"], timeout=WINE_SECONDS)
+    except subprocess.TimeoutExpired:
+        raise RuntimeError(f"Wine programs were still running after {WINE_SECONDS} s") from None
 
 
 def unix_path(windows_path):
-    return pathlib.Path(subprocess.run(["winepath", "--unix", windows_path], capture_output=True, text=True,
-                                       check=True, stdin=subprocess.DEVNULL).stdout.strip())
+    return pathlib.Path(harness.run(["winepath", "--unix", windows_path], timeout=WINE_SECONDS,
+                                    check_status=True).stdout.strip())
 
 
 def uninstall_record():
     """The values under the uninstall key as {name: (type, data)}, or None without the key."""
     done = wine("reg", "query", UNINSTALL_KEY, check_status=False)
     if done.returncode != 0:
+        # Only a missing key, not a registry that cannot be read, means no record.
+        wine("reg", "query", r"HKCU\Software")
         return None
     values = {}
     for line in done.stdout.splitlines():
@@ -153,6 +155,8 @@ def check_installer(installer, version, icon, work, zipped_program):
         check(link.startswith(LNK_HEADER) and (target in link or target.decode().encode("utf-16-le") in link),
               "the Start menu shortcut Veltrix.lnk points at the installed program")
 
+        installed = {"program": folder.is_dir(), "shortcut": shortcut.is_file(),
+                     "record": uninstall_record() is not None}
         record = uninstall_record() or {}
         for name, value in sorted(record.items()):
             print(f"  {name} = {value}")
@@ -170,9 +174,10 @@ def check_installer(installer, version, icon, work, zipped_program):
 
         wine(str(uninstaller), "/S", check_status=False)
         wait_for_wine()
-        check(not folder.exists(), "the uninstaller removes the program and its folder")
-        check(not shortcut.exists(), "the uninstaller removes the Start menu shortcut")
-        check(uninstall_record() is None, "the uninstaller removes the uninstall record")
+        # Each removal counts only for what had been installed.
+        check(installed["program"] and not folder.exists(), "the uninstaller removes the program and its folder")
+        check(installed["shortcut"] and not shortcut.exists(), "the uninstaller removes the Start menu shortcut")
+        check(installed["record"] and uninstall_record() is None, "the uninstaller removes the uninstall record")
 
 
 def main():
@@ -188,8 +193,7 @@ def main():
     if args.zip.is_file() and args.installer.is_file():
         zipped_program = check_zip(args.zip, args.version)
         check_installer(args.installer.resolve(), args.version, args.icon, args.work.resolve(), zipped_program)
-    print("FAILED:" if failures else "passed", *failures, sep="\n  ")
-    return 1 if failures else 0
+    return session.summary()
 
 
 if __name__ == "__main__":

@@ -8,51 +8,25 @@ dbus-daemon, at-spi2-core and python3-pyatspi; needs no display of its own and l
 running."""
 
 import os
+import pathlib
 import re
-import signal
 import subprocess
 import sys
 import tempfile
-import time
 
-failures = []
+sys.path.insert(0, str(pathlib.Path(__file__).parents[2]))
+from harness import check, output, start, stop  # noqa: E402
+import harness  # noqa: E402
 
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
+# The fields as a screen reader finds them: by their group boxes' captions.
+CAPTIONS = dict(harness.form1_controls())
+BEZ, VAT5, VAT19 = CAPTIONS["Frame1"], CAPTIONS["Frame2"], CAPTIONS["Frame3"]
 
 
 def wait_for(what, probe, seconds=15):
-    """Polls probe until it returns something true; the program and the servers start at their
-    own pace, so this waits for them rather than measuring them."""
-    deadline = time.monotonic() + seconds
-    while True:
-        result = probe()
-        if result or time.monotonic() > deadline:
-            return result
-        time.sleep(0.1)
-
-
-def output(*command):
-    done = subprocess.run(command, capture_output=True, text=True)
-    return done.stdout if done.returncode == 0 else ""
-
-
-def start(command, **kwargs):
-    # Each helper gets its own process group, so that stopping it stops what it spawned too.
-    return subprocess.Popen(command, start_new_session=True, **kwargs)
-
-
-def stop(process):
-    if process.poll() is None:
-        os.killpg(process.pid, signal.SIGTERM)
-        try:
-            process.wait(5)
-        except subprocess.TimeoutExpired:
-            os.killpg(process.pid, signal.SIGKILL)
-            process.wait()
+    """The program and the servers start at their own pace, so this waits for them rather than
+    measuring them, and names what did not come."""
+    return harness.wait_for(probe, seconds, 0.1, what)
 
 
 def geometry(window):
@@ -115,7 +89,8 @@ def serve(selection, text):
                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     owner.stdin.write(text)
     owner.stdin.close()
-    wait_for("selection", lambda: output("xclip", "-o", "-selection", selection) == text.decode())
+    check(wait_for(f"the {selection} selection", lambda: output("xclip", "-o", "-selection", selection) == text.decode()),
+          f"xclip offers {text.decode()!r} as the {selection} selection")
     return owner
 
 
@@ -138,16 +113,18 @@ def run(program):
         if not found:
             return
         window = found[0]
+        # openbox places and frames a window after it is mapped; only then does it stay put.
+        wait_for("openbox to frame the window", lambda: output("xprop", "-id", window, "_NET_FRAME_EXTENTS").count(",") == 3)
         mapped_at = geometry(window)
         check_window(window)
 
-        blank = {"Bez DPH": "", "s DPH 5%": "", "s DPH 19%": ""}
+        blank = {BEZ: "", VAT5: "", VAT19: ""}
         check(wait_for("fields", lambda: field_texts(pyatspi, app.pid)) == blank,
               f"three empty fields named by their captions: {field_texts(pyatspi, app.pid)}")
 
         subprocess.run(["xdotool", "windowactivate", "--sync", window], check=True)
         subprocess.run(["xdotool", "type", "--delay", "100", "100"], check=True)
-        typed = {"Bez DPH": "100", "s DPH 5%": "105", "s DPH 19%": "119"}
+        typed = {BEZ: "100", VAT5: "105", VAT19: "119"}
         check(wait_for("results", lambda: field_texts(pyatspi, app.pid) == typed),
               f"typing 100 fills in the others: {field_texts(pyatspi, app.pid)}")
         check(geometry(window) == mapped_at, f"the window stays where it was mapped: {mapped_at}")
@@ -155,19 +132,19 @@ def run(program):
         # A paste over a selected long result keeps nine characters and recomputes from them.
         key("ctrl+a")
         subprocess.run(["xdotool", "type", "--delay", "100", "9999999"], check=True)
-        long_results = {"Bez DPH": "9999999", "s DPH 5%": "10499998.95", "s DPH 19%": "11899998.81"}
+        long_results = {BEZ: "9999999", VAT5: "10499998.95", VAT19: "11899998.81"}
         check(wait_for("long results", lambda: field_texts(pyatspi, app.pid) == long_results),
               f"typing 9999999 gives long results: {field_texts(pyatspi, app.pid)}")
         owners.append(serve("clipboard", b"123456789012345678"))
         key("Tab", "ctrl+a", "ctrl+v")
-        pasted = {"Bez DPH": "117577894.29", "s DPH 5%": "123456789", "s DPH 19%": "139917694.2"}
+        pasted = {BEZ: "117577894.29", VAT5: "123456789", VAT19: "139917694.2"}
         check(wait_for("paste", lambda: field_texts(pyatspi, app.pid) == pasted),
               f"a paste over a selected long result keeps nine characters: {field_texts(pyatspi, app.pid)}")
 
         # Undo after a partial delete brings back the whole long result, and Z's release
         # recomputes from it.
         key("Tab", "Home", "shift+Right", "shift+Right", "shift+Right", "Delete")
-        check(wait_for("delete", lambda: field_texts(pyatspi, app.pid).get("s DPH 19%") == "917694.2"),
+        check(wait_for("delete", lambda: field_texts(pyatspi, app.pid).get(VAT19) == "917694.2"),
               f"Delete removes the selected three characters: {field_texts(pyatspi, app.pid)}")
         key("ctrl+z")
         check(wait_for("undo", lambda: field_texts(pyatspi, app.pid) == pasted),
@@ -178,7 +155,7 @@ def run(program):
         owners.append(serve("primary", b"1000000000000"))
         subprocess.run(["xdotool", "mousemove", "--window", window, "40", "25", "click", "2"], check=True)
         key("End")
-        middle = {"Bez DPH": "100000000", "s DPH 5%": "105000000", "s DPH 19%": "119000000"}
+        middle = {BEZ: "100000000", VAT5: "105000000", VAT19: "119000000"}
         check(wait_for("middle paste", lambda: field_texts(pyatspi, app.pid) == middle),
               f"a middle-click paste keeps nine characters: {field_texts(pyatspi, app.pid)}")
 
@@ -193,6 +170,7 @@ def run(program):
 
 
 def main(program):
+    harness.claim_leftovers("window_e2e_qt")
     with tempfile.TemporaryDirectory() as runtime:
         os.chmod(runtime, 0o700)
         # Whatever display or buses the caller has, the test uses only its own.
@@ -202,28 +180,22 @@ def main(program):
         os.environ.update(XDG_RUNTIME_DIR=runtime, HOME=runtime, LC_ALL="C.UTF-8")
         helpers = []
         try:
-            read_end, write_end = os.pipe()
-            helpers.append(start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                                  "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL))
-            os.close(write_end)
-            with os.fdopen(read_end) as display:
-                os.environ["DISPLAY"] = ":" + display.readline().strip()
+            display = harness.start_xvfb(helpers)
+            if not check(display, "Xvfb started"):
+                return harness.summary()
+            os.environ["DISPLAY"] = display
 
             bus = start(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
             helpers.append(bus)
             os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
 
-            helpers.append(start(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-            if not wait_for("window manager", lambda: "window id" in output("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")):
-                check(False, "openbox started")
-                return 1
-            run(program)
+            if check(harness.start_openbox(helpers), "openbox started"):
+                run(program)
         finally:
             for helper in reversed(helpers):
                 stop(helper)
-    print("FAILED:" if failures else "passed", *failures, sep="\n  ")
-    return 1 if failures else 0
+    return harness.summary()
 
 
 if __name__ == "__main__":

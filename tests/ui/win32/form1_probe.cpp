@@ -3,7 +3,7 @@
 // Win32 API. Starting a Wine program costs far more than a question, so one probe serves a run.
 //
 //   find                 wait for the window, then "ok" (or "none" after 20 s)
-//   facts                window and control geometry, styles, texts, fonts, icons, DPI
+//   facts                window and control geometry, styles, texts, fonts, DPI
 //   texts                the three field texts
 //   focus                name of the control with the keyboard focus, or "-"
 //   selection NAME       an edit's selection as "start end"
@@ -12,6 +12,7 @@
 //   settext NAME TEXT    replaces a field's text from outside (no key event)
 //   clipboard TEXT       puts TEXT on the clipboard
 //   activate other|form  activates a window of the probe's own, or Veltrix's window again
+//   drained              "ok" once the window has handled the input that reached it before
 #include "form1.h"
 #include "form1_reader.h"
 #include "text_conversion.h"
@@ -93,12 +94,9 @@ std::string Facts(const Form1Reader &reader)
     // Wine reports other processes' windows at 96 dpi whatever the setting, so the DPI given is
     // the system's; the layout shows which one the window used.
     out << "{\"title\":" << Quoted(Form1Reader::Text(form)) << ",\"dpi\":" << dpi
-        << ",\"style\":" << GetWindowLongW(form, GWL_STYLE)
-        << ",\"exstyle\":" << GetWindowLongW(form, GWL_EXSTYLE) << ",\"window\":" << Rect(window)
+        << ",\"style\":" << GetWindowLongW(form, GWL_STYLE) << ",\"window\":" << Rect(window)
         << ",\"client\":" << Rect(client) << ",\"client_origin\":[" << origin.x << ',' << origin.y
         << "],\"work\":" << Rect(work)
-        << ",\"icon_big\":" << (GetClassLongPtrW(form, GCLP_HICON) ? "true" : "false")
-        << ",\"icon_small\":" << (GetClassLongPtrW(form, GCLP_HICONSM) ? "true" : "false")
         << ",\"message_font\":{\"face\":" << Quoted(ToUtf8(metrics.lfMessageFont.lfFaceName))
         << ",\"height\":" << metrics.lfMessageFont.lfHeight << "},\"controls\":[";
     // In z-order, which is the order IsDialogMessage walks.
@@ -112,7 +110,7 @@ std::string Facts(const Form1Reader &reader)
         out << (first ? "" : ",") << "{\"name\":" << Quoted(known ? form1::Controls[index].name : "?")
             << ",\"class\":" << Quoted(ClassOf(child)) << ",\"text\":" << Quoted(Form1Reader::Text(child))
             << ",\"rect\":" << Rect(place) << ",\"style\":" << GetWindowLongW(child, GWL_STYLE)
-            << ",\"exstyle\":" << GetWindowLongW(child, GWL_EXSTYLE) << ",\"font\":" << Font(child)
+            << ",\"font\":" << Font(child)
             << ",\"limit\":" << (ClassOf(child) == "Edit" ? SendMessageW(child, EM_GETLIMITTEXT, 0, 0) : 0)
             << '}';
         first = false;
@@ -274,6 +272,8 @@ int main()
             std::cout << "ok" << std::endl;
         } else if (command == "clipboard") {
             std::cout << (PutOnClipboard(rest) ? "ok" : "failed") << std::endl;
+        } else if (command == "drained") {
+            std::cout << (reader.Drained() ? "ok" : "busy") << std::endl;
         } else if (command == "activate") {
             std::cout << (Activate(form, name, other) ? "ok" : "failed") << std::endl;
         } else {

@@ -1,11 +1,13 @@
-// Thousands of seeded random keys sent to the real Veltrix.exe with SendInput, each release
-// checked against calc::Recalculate run over the same texts in memory. A Windows program under
+// Thousands of seeded random keys sent to the real Veltrix.exe with SendInput, each press checked
+// to recompute nothing and each release against calc::Recalculate run over the same texts in
+// memory. A Windows program under
 // the same Wine server as Veltrix; window_random.py gives it a display and a locale.
 //
 // Usage: form1_random_test VELTRIX.EXE ROW SEPARATOR, ROW naming the locale's row and SEPARATOR
 // its decimal separator. VELTRIX_RANDOM_SEED replays a run, VELTRIX_RANDOM_RELEASES lengthens it.
 #include "form1_reader.h"
-#include "tests/ui/memory_fields.h"
+#include "tests/support/memory_fields.h"
+#include "tests/support/random_inputs.h"
 #include "text_conversion.h"
 #include "ui/form1_description.h"
 
@@ -25,27 +27,13 @@ namespace {
 
 constexpr std::array<const char *, 3> fieldNames{"txtBez", "txt5", "txt19"};
 constexpr std::size_t maxTyped = form1::MaxTypedLength;
-// Fixed so that every CI run walks the same path; VELTRIX_RANDOM_SEED picks another.
-constexpr std::uint64_t defaultSeed = 20240917;
 // Key releases per locale row; VELTRIX_RANDOM_RELEASES makes a longer or shorter run.
 constexpr int defaultReleases = 2000;
 constexpr DWORD settleMilliseconds = 5000;
 
-// Texts that reach the reading rules' corners when pasted.
-const std::array<const char *, 32> clipboardTexts{
-    "", "1e15", "-1e15", "1e400", "1e-400", "1E14", "922337203685477", "900000000000000",
-    "&HFFFF", "&H10000", "&O17", "&HFFFFFFFFF", "&h", "12,50", "12.50 Kč", " 1 234.5 ",
-    "-0.001", "1234567890", "9999999", "11899998.81", "0.005", "2D2", "2d-2", ".", "-", "+3",
-    "abc", "1\t2", "5.", "1e", "€5", "0,5",
-};
-
-// Digits most of all, so that amounts grow long enough to overflow and to give long results.
-const std::wstring typedCharacters = L"0123456789012345678901234567890123456789"
-                                     L"..,,  --+eeEdD&&HHhOxz\u010d\u20ac";
-
-// Written into the fields a release should rewrite, so that the rewrite cannot go unseen. None of
-// them is a text Recalculate can write; the long one makes typing meet a field over the limit.
-const std::array<const char *, 5> staleTexts{"stale", "", "-", "1e15", "x12345678901"};
+using random_inputs::ClipboardTexts;
+using random_inputs::StaleTexts;
+const std::wstring typedCharacters = ToUtf16(random_inputs::TypedCharacters);
 
 std::string Describe(const std::array<std::string, 3> &texts)
 {
@@ -92,12 +80,13 @@ public:
 
 private:
     bool Start();
-    void Stop();
+    bool Stop();
     bool Act();
     bool Chord(const Key &modifier, const Key &key);
     bool Hold(const Key &key, int repeats);
     bool Press(const Key &key);
     bool Release(const Key &key);
+    void Stamp(std::array<std::string, 3> &stamped, int spared);
     bool CheckOverflow(const std::array<std::string, 3> &stamped);
     bool Fail(const std::string &what);
     static Key Plain(WORD vk, const char *name) { return {KeyInput(vk, false), KeyInput(vk, true), name}; }
@@ -130,7 +119,7 @@ bool RandomKeys::Run(std::uint64_t seed, unsigned stream, int releasesWanted)
         ++actions;
         ok = Act();
     }
-    Stop();
+    ok = Stop() && ok;
     if (ok)
         std::printf("%s: %d key releases in %d actions, %d overflows\n", row.c_str(), releases,
                     actions, overflows);
@@ -163,17 +152,25 @@ bool RandomKeys::Start()
     return true;
 }
 
-void RandomKeys::Stop()
+// Closes the window as its close button does; the program must end at once with status 0.
+bool RandomKeys::Stop()
 {
+    bool ok = true;
     if (form && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
         PostMessageW(form, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process.hProcess, settleMilliseconds) == WAIT_TIMEOUT)
+        DWORD status = 0;
+        if (WaitForSingleObject(process.hProcess, settleMilliseconds) == WAIT_TIMEOUT) {
             TerminateProcess(process.hProcess, 99);
+            ok = Fail("the program did not end when its window was closed");
+        } else if (!GetExitCodeProcess(process.hProcess, &status) || status != 0) {
+            ok = Fail("closing the window ended the program with status " + std::to_string(status));
+        }
     }
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
     process = {};
     form = nullptr;
+    return ok;
 }
 
 bool RandomKeys::Act()
@@ -224,7 +221,7 @@ bool RandomKeys::Act()
     if (roll < 87) {
         std::string clip;
         if (Chance(2)) {
-            clip = clipboardTexts[Pick(clipboardTexts.size())];
+            clip = ClipboardTexts[Pick(ClipboardTexts.size())];
         } else {
             for (auto n = Pick(13); n > 0; --n)
                 clip += ToUtf8(std::wstring(1, typedCharacters[Pick(typedCharacters.size())]));
@@ -285,27 +282,46 @@ bool RandomKeys::Hold(const Key &key, int repeats)
     return Release(key);
 }
 
+// Stale texts into the fields a key should leave to a release (never into the field the focus is
+// in or is moving to, which the keys may be changing).
+void RandomKeys::Stamp(std::array<std::string, 3> &stamped, int spared)
+{
+    const Form1Reader reader(form);
+    for (int i = 0; i < 3; ++i) {
+        if (i != focus && i != spared) {
+            stamped[i] = StaleTexts[Pick(StaleTexts.size())];
+            Form1Reader::SetText(reader.Field(AmountField(i)), stamped[i]);
+        }
+    }
+}
+
+// A press, held or not, recomputes nothing: once the window has handled it, the stale texts stand.
 bool RandomKeys::Press(const Key &key)
 {
+    const Form1Reader reader(form);
+    std::array<std::string, 3> stamped{};
+    const int focused = reader.Focused() - 3;
+    Stamp(stamped, focused);
     INPUT input = key.down;
     if (SendInput(1, &input, sizeof input) != 1)
         return Fail("SendInput refused a press");
+    if (!reader.Drained())
+        return Fail("the window did not handle a press within 5 s");
+    if (reader.MessageBox())
+        return Fail("a press raised a failure box");
+    const std::array<std::string, 3> texts = reader.Texts();
+    for (int i = 0; i < 3; ++i)
+        if (i != focus && i != focused && texts[i] != stamped[i])
+            return Fail("a press recomputed " + std::string(fieldNames[i]) + ": " + Describe(texts));
     return true;
 }
 
-// Stale texts go into the two fields the release should rewrite (never into the field the focus
-// is in, which the presses before may still be changing); the release is then handled once both
-// are rewritten, or once the overflow box is up.
+// The release is handled once both fields it should rewrite are, or once the overflow box is up.
 bool RandomKeys::Release(const Key &key)
 {
     const Form1Reader reader(form);
     std::array<std::string, 3> stamped{};
-    for (int i = 0; i < 3; ++i) {
-        if (i != focus) {
-            stamped[i] = staleTexts[Pick(staleTexts.size())];
-            Form1Reader::SetText(reader.Field(AmountField(i)), stamped[i]);
-        }
-    }
+    Stamp(stamped, focus);
     ++releases;
     INPUT input = key.up;
     if (SendInput(1, &input, sizeof input) != 1)
@@ -386,8 +402,7 @@ bool RandomKeys::CheckOverflow(const std::array<std::string, 3> &stamped)
     if (WaitForSingleObject(process.hProcess, settleMilliseconds) != WAIT_OBJECT_0
         || !GetExitCodeProcess(process.hProcess, &status) || status != 1)
         return Fail("after the overflow box the program did not end with status 1");
-    Stop();
-    return Start();
+    return Stop() && Start();
 }
 
 bool RandomKeys::Fail(const std::string &what)
@@ -414,7 +429,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: form1_random_test VELTRIX.EXE ROW SEPARATOR\n");
         return 2;
     }
-    const std::uint64_t seed = Setting("VELTRIX_RANDOM_SEED", defaultSeed);
+    const std::uint64_t seed = Setting("VELTRIX_RANDOM_SEED", random_inputs::DefaultSeed);
     const int releases = int(Setting("VELTRIX_RANDOM_RELEASES", defaultReleases));
     const std::string row = argv[2];
     std::printf("seed %llu (VELTRIX_RANDOM_SEED=%llu replays this run), row %s\n",

@@ -111,6 +111,19 @@ HWND Form1Reader::MessageBox() const
     return FindTopLevel(process, L"#32770", form);
 }
 
+// Wine's X11 driver fetches X events when the thread next looks at its queue, and a thread
+// handles messages sent to it only when it looks there: so once a second sent message returns,
+// the input that was waiting when the first one was sent has been dispatched.
+bool Form1Reader::Drained(UINT milliseconds) const
+{
+    for (int round = 0; round < 2; ++round) {
+        DWORD_PTR answer = 0;
+        if (!SendMessageTimeoutW(form, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &answer))
+            return false;
+    }
+    return true;
+}
+
 bool PutOnClipboard(const std::string &utf8)
 {
     const std::wstring text = ToUtf16(utf8);

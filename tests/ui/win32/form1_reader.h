@@ -32,6 +32,9 @@ public:
     int Focused() const;
     // A message box the window owns, or null.
     HWND MessageBox() const;
+    // True once the window's thread has handled the input queued for it before the call; false
+    // if it did not answer within `milliseconds`.
+    bool Drained(UINT milliseconds = 5000) const;
 
 private:
     HWND form;

@@ -9,25 +9,25 @@ Wine quirks met on the way, each handled here:
 - with no window manager the X11 driver must not wait for one (Managed = N), or every close
   stalls for 2 s;
 - Wine keeps the user's locale in the prefix and rewrites it whenever a process starts under
-  another, so every process of a session gets the same LANG and LC_ALL."""
+  another, so every process of a session gets the same LANG and LC_ALL;
+- Wine's services (explorer, services.exe) inherit the output of the Wine process that starts
+  them and live until the server ends, so the server is started first with its output
+  discarded, and every program's output goes through a file rather than a pipe;
+- a run that CTest killed leaves the prefix's server and programs behind: a session ends them
+  before it starts anything, and waits for any server only so long."""
 
 import os
 import pathlib
-import signal
 import subprocess
-import time
+import sys
+
+sys.path.insert(0, str(pathlib.Path(__file__).parents[2]))
+import harness  # noqa: E402
+from harness import wait_for  # noqa: E402,F401  (the window tests' name for it)
 
 FONTS = pathlib.Path("/usr/share/wine/fonts")
-
-
-def wait_for(probe, seconds=15, interval=0.02):
-    """Polls probe until it returns something true or the time is up; returns its last answer."""
-    deadline = time.monotonic() + seconds
-    while True:
-        result = probe()
-        if result or time.monotonic() > deadline:
-            return result
-        time.sleep(interval)
+# How long a Wine server may take to end once asked to.
+SERVER_SECONDS = 20
 
 
 def windows_path(path):
@@ -39,7 +39,7 @@ class WineSession:
     def __init__(self, build_dir, locale="C.UTF-8", dpi=96):
         self.prefix = pathlib.Path(build_dir).resolve() / "wineprefix-window"
         self.locale, self.dpi = locale, dpi
-        self.xvfb = None
+        self.helpers = []
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", LANG=locale, LC_ALL=locale)
         for name in ("WAYLAND_DISPLAY", "XAUTHORITY", "LANGUAGE", "LC_NUMERIC", "LC_MESSAGES",
@@ -52,14 +52,14 @@ class WineSession:
             wanted = self.locale.lower().replace("utf-8", "utf8")
             if wanted not in installed.lower().split():
                 raise RuntimeError(f"locale {self.locale} is not installed: run scripts/setup.sh")
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stderr=subprocess.DEVNULL, start_new_session=True)
-        os.close(write_end)
-        with os.fdopen(read_end) as display:
-            self.env["DISPLAY"] = ":" + display.readline().strip()
+        self.end_server()
+        display = harness.start_xvfb(self.helpers)
+        if not display:
+            raise RuntimeError("no Xvfb for the Wine session")
+        self.env["DISPLAY"] = display
         try:
+            self.prefix.mkdir(parents=True, exist_ok=True)
+            harness.run(["wineserver"], env=self.env, timeout=SERVER_SECONDS)
             self._prepare_prefix()
         except BaseException:
             self.__exit__(None, None, None)
@@ -67,19 +67,21 @@ class WineSession:
         return self
 
     def __exit__(self, *_):
-        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-        if self.xvfb and self.xvfb.poll() is None:
-            os.killpg(self.xvfb.pid, signal.SIGTERM)
-            self.xvfb.wait()
+        self.end_server()
+        for helper in reversed(self.helpers):
+            harness.stop(helper)
+
+    def end_server(self):
+        """Ends the prefix's server and every program under it, waiting a bounded time."""
+        for option in ("-k", "-w"):
+            try:
+                harness.run(["wineserver", option], env=self.env, timeout=SERVER_SECONDS)
+            except subprocess.TimeoutExpired:
+                print(f"wineserver {option} did not end within {SERVER_SECONDS} s", flush=True)
 
     def _prepare_prefix(self):
         if not (self.prefix / "system.reg").exists():
-            subprocess.run(["wineboot", "-i"], env=self.env, check=True, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-            subprocess.run(["wineserver", "-w"], env=self.env, check=True)
+            harness.run(["wineboot", "-i"], env=self.env, timeout=120, check_status=True)
         fonts = self.prefix / "drive_c/windows/Fonts"
         for font in ("tahoma.ttf", "tahomabd.ttf", "marlett.ttf"):
             link = fonts / font
@@ -94,12 +96,18 @@ class WineSession:
             self.set_registry(key, "LogPixels", "REG_DWORD", str(self.dpi))
 
     def set_registry(self, key, name, kind, value):
-        subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"],
-                       env=self.env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f", check_status=True)
+
+    def wine(self, *command, timeout=60, check_status=False):
+        """Runs a Windows program of the session to its end; its output comes through files."""
+        return harness.run(["wine", *command], env=self.env, timeout=timeout, check_status=check_status)
 
     def start(self, *command, **kwargs):
-        """Starts a Windows program of the session; Wine passes its exit status through."""
+        """Starts a Windows program of the session; Wine passes its exit status through. Its
+        output must go to a file or nowhere (see above)."""
+        kwargs.setdefault("stdout", subprocess.DEVNULL)
+        kwargs.setdefault("stderr", subprocess.DEVNULL)
         return subprocess.Popen(["wine", *map(str, command)], env=self.env, **kwargs)
 
     def screenshot(self, path):
-        subprocess.run(["import", "-window", "root", str(path)], env=self.env, check=True)
+        harness.screenshot(path, env=self.env)

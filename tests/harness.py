@@ -1,0 +1,181 @@
+"""What every Python test harness here needs: checks with one summary, waiting for a condition
+with a deadline, helper processes in process groups of their own that a later run can still
+stop, a private X display, commands whose output goes through files, and the window's control
+table read from the one description both editions are drawn from.
+
+A harness imports it after putting this folder on sys.path:
+    sys.path.insert(0, str(pathlib.Path(__file__).parents[N]))
+    import harness"""
+
+import os
+import pathlib
+import re
+import signal
+import subprocess
+import tempfile
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parents[1]
+failures = []
+
+
+def check(condition, message):
+    """Records a failed check; every check is printed, so a log shows what was looked at."""
+    print("ok:  " if condition else "FAIL:", message, flush=True)
+    if not condition:
+        failures.append(message)
+    return condition
+
+
+def summary():
+    """Prints the failed checks, or "passed"; gives the exit status."""
+    print("FAILED:" if failures else "passed", *failures, sep="\n  ", flush=True)
+    return 1 if failures else 0
+
+
+def wait_for(probe, seconds=15, interval=0.02, what=None):
+    """Polls probe until it returns something true or the time is up, and gives its last answer.
+    With `what`, running out of time is printed, naming the condition that did not come."""
+    deadline = time.monotonic() + seconds
+    while True:
+        result = probe()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            if what:
+                print(f"timed out after {seconds} s waiting for {what}", flush=True)
+            return result
+        time.sleep(interval)
+
+
+def output(*command, env=None, timeout=30):
+    """A command's standard output, or "" when it fails or does not finish in time."""
+    try:
+        done = run(command, env=env, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        return ""
+    return done.stdout if done.returncode == 0 else ""
+
+
+def run(command, env=None, timeout=60, check_status=False):
+    """Runs a command to its end with its output going through files, not pipes: Wine's services
+    and other daemons a command starts inherit its output and would hold a pipe open long after
+    the command itself has ended. Gives a CompletedProcess with text output."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        process = start(list(map(str, command)), env=env, stdout=out, stderr=err)
+        try:
+            status = process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            stop(process)
+            raise
+        out.seek(0)
+        err.seek(0)
+        done = subprocess.CompletedProcess(command, status, out.read().decode(errors="replace"),
+                                           err.read().decode(errors="replace"))
+    if check_status and status != 0:
+        raise RuntimeError(f"{' '.join(map(str, command))} failed ({status}):\n{done.stdout}{done.stderr}")
+    return done
+
+
+def start(command, **kwargs):
+    """Starts a command in a process group of its own, so that stopping it stops what it spawned;
+    the group is noted, so that a later run can stop it if this one is killed first."""
+    kwargs.setdefault("stdin", subprocess.DEVNULL)
+    process = subprocess.Popen(list(map(str, command)), start_new_session=True, **kwargs)
+    _leftovers.note(process.pid)
+    return process
+
+
+def stop(process, seconds=5):
+    if process.poll() is None:
+        try:
+            os.killpg(process.pid, signal.SIGTERM)
+            process.wait(seconds)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
+        except ProcessLookupError:
+            process.wait()
+    _leftovers.forget(process.pid)
+
+
+class Leftovers:
+    """The process groups a harness has running, in a file per harness. CTest kills a harness that
+    runs out of time without letting it clean up; the next run of the same harness ends whatever
+    groups the file still names, if their leader is still the program it started."""
+
+    def __init__(self):
+        self.path = None
+
+    def claim(self, name):
+        """Ends what an earlier, killed run of the harness `name` left, and notes this run's groups
+        from now on."""
+        self.path = pathlib.Path(tempfile.gettempdir()) / f"veltrix-{os.getuid()}-{name}.groups"
+        if self.path.exists():
+            for line in self.path.read_text().split():
+                pid, _, command = line.partition(":")
+                if _command_of(int(pid)) == command:
+                    print(f"stopping process group {pid} ({command}) left by a killed run", flush=True)
+                    try:
+                        os.killpg(int(pid), signal.SIGKILL)
+                    except ProcessLookupError:
+                        pass
+        self.path.write_text("")
+
+    def note(self, pid):
+        if self.path and _command_of(pid):
+            with self.path.open("a") as groups:
+                groups.write(f"{pid}:{_command_of(pid)}\n")
+
+    def forget(self, pid):
+        if self.path and self.path.exists():
+            kept = [line for line in self.path.read_text().split() if not line.startswith(f"{pid}:")]
+            self.path.write_text("".join(line + "\n" for line in kept))
+
+
+def _command_of(pid):
+    try:
+        return pathlib.Path(f"/proc/{pid}/comm").read_text().strip().replace(" ", "_")
+    except OSError:
+        return ""
+
+
+_leftovers = Leftovers()
+claim_leftovers = _leftovers.claim
+
+
+def start_xvfb(helpers, env=None, size="1024x768x24"):
+    """Starts an Xvfb on the first free display, appends it to helpers, and gives the display
+    name (":N"), or None with Xvfb's own words printed."""
+    read_end, write_end = os.pipe()
+    log = tempfile.TemporaryFile()
+    server = start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp"],
+                   env=env, pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
+    os.close(write_end)
+    helpers.append(server)
+    with os.fdopen(read_end) as number:
+        name = ":" + number.readline().strip()
+    if name == ":":
+        log.seek(0)
+        print(f"Xvfb did not start (status {server.poll()}):", log.read().decode(errors="replace"))
+        return None
+    return name
+
+
+def start_openbox(helpers, env=None):
+    """Starts openbox on the display env names and waits until it manages the screen."""
+    helpers.append(start(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    return bool(wait_for(lambda: "window id" in output("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", env=env),
+                         15, 0.05, "openbox to manage the screen"))
+
+
+def screenshot(path, env=None):
+    """The whole private screen as a PNG, for a person to look at."""
+    pathlib.Path(path).parent.mkdir(parents=True, exist_ok=True)
+    run(["import", "-window", "root", path], env=env, check_status=True)
+
+
+def form1_controls():
+    """The window's controls as ui/form1_description.h lists them: (name, caption) in tab order."""
+    text = (ROOT / "ui" / "form1_description.h").read_text(encoding="utf-8")
+    return re.findall(r'\{"(\w+)", ControlKind::\w+, calc::AmountField::\w+, "([^"]*)"', text)
