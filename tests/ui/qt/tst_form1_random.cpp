@@ -53,13 +53,14 @@ QStringList seenCharacters(const QString &text)
     return characters;
 }
 
-// The typing rule as a person states it: the selection goes; then, unless a longer result than
-// nine remains, the longest run of whole characters from the start of the inserted text that
-// keeps the field within nine goes in at the caret.
+// The typing rule as a person states it: the selection goes; then a full field (nine characters
+// or a longer result) takes nothing, as the native control does, not even a mark that would join
+// its last character; otherwise the longest run of whole characters from the start of the
+// inserted text that keeps the field within nine goes in at the caret.
 QString insertionUnderTheRule(const QString &text, int start, int selection, const QString &inserted)
 {
     const QString remaining = QString(text).remove(start, selection);
-    if (seenCharacters(remaining).size() > maxTyped)
+    if (seenCharacters(remaining).size() >= maxTyped)
         return remaining;
     QString best = remaining, prefix;
     for (const QString &character : seenCharacters(inserted)) {
