@@ -82,7 +82,9 @@ def start(command, **kwargs):
     the group is noted, so that a later run can stop it if this one is killed first."""
     kwargs.setdefault("stdin", subprocess.DEVNULL)
     process = subprocess.Popen(list(map(str, command)), start_new_session=True, **kwargs)
-    _leftovers.note(process.pid)
+    if _groups and _command_of(process.pid):
+        with _groups.open("a") as groups:
+            groups.write(f"{process.pid}:{_command_of(process.pid)}\n")
     return process
 
 
@@ -96,41 +98,26 @@ def stop(process, seconds=5):
             process.wait()
         except ProcessLookupError:
             process.wait()
-    _leftovers.forget(process.pid)
 
 
-class Leftovers:
-    """The process groups a harness has running, in a file per harness. CTest kills a harness that
-    runs out of time without letting it clean up; the next run of the same harness ends whatever
-    groups the file still names, if their leader is still the program it started."""
+# The file naming the process groups this run has started, once claim_leftovers has been called.
+_groups = None
 
-    def __init__(self):
-        self.path = None
 
-    def claim(self, name):
-        """Ends what an earlier, killed run of the harness `name` left, and notes this run's groups
-        from now on."""
-        self.path = pathlib.Path(tempfile.gettempdir()) / f"veltrix-{os.getuid()}-{name}.groups"
-        if self.path.exists():
-            for line in self.path.read_text().split():
-                pid, _, command = line.partition(":")
-                if _command_of(int(pid)) == command:
-                    print(f"stopping process group {pid} ({command}) left by a killed run", flush=True)
-                    try:
-                        os.killpg(int(pid), signal.SIGKILL)
-                    except ProcessLookupError:
-                        pass
-        self.path.write_text("")
-
-    def note(self, pid):
-        if self.path and _command_of(pid):
-            with self.path.open("a") as groups:
-                groups.write(f"{pid}:{_command_of(pid)}\n")
-
-    def forget(self, pid):
-        if self.path and self.path.exists():
-            kept = [line for line in self.path.read_text().split() if not line.startswith(f"{pid}:")]
-            self.path.write_text("".join(line + "\n" for line in kept))
+def claim_leftovers(name):
+    """Ends what an earlier run of the harness `name` left running, and notes this run's process
+    groups from now on. CTest kills a harness that runs out of time without letting it clean up;
+    a group is ended only while its leader is still the program that was started. The list is kept
+    in the working directory, which CTest makes the test's build folder, so runs in other build
+    folders are left alone."""
+    global _groups
+    _groups = pathlib.Path.cwd() / f".{name}.groups"
+    for line in _groups.read_text().split() if _groups.exists() else ():
+        pid, _, command = line.partition(":")
+        if _command_of(int(pid)) == command:
+            print(f"stopping process group {pid} ({command}) left by an earlier run", flush=True)
+            os.killpg(int(pid), signal.SIGKILL)
+    _groups.write_text("")
 
 
 def _command_of(pid):
@@ -138,10 +125,6 @@ def _command_of(pid):
         return pathlib.Path(f"/proc/{pid}/comm").read_text().strip().replace(" ", "_")
     except OSError:
         return ""
-
-
-_leftovers = Leftovers()
-claim_leftovers = _leftovers.claim
 
 
 def start_xvfb(helpers, env=None, size="1024x768x24"):
