@@ -3,11 +3,11 @@
 // Win32 API. Starting a Wine program costs far more than a question, so one probe serves a run.
 //
 //   find                 wait for the window, then "ok" (or "none" after 20 s)
-//   facts                window and control geometry, styles, texts, fonts, DPI
+//   facts                window and control geometry, styles, texts, DPI
 //   texts                the three field texts
 //   focus                name of the control with the keyboard focus, or "-"
 //   selection NAME       an edit's selection as "start end"
-//   accessible NAME      the control's role and name as oleacc reports them
+//   accessible NAME      the control's name as oleacc reports it
 //   msgbox               the message box the window owns, if any
 //   settext NAME TEXT    replaces a field's text from outside (no key event)
 //   clipboard TEXT       puts TEXT on the clipboard
@@ -61,18 +61,6 @@ std::string ClassOf(HWND window)
     return ToUtf8(name);
 }
 
-// The face and height of a control's font, or null where Wine does not share the font's handle.
-std::string Font(HWND control)
-{
-    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-    LOGFONTW face{};
-    if (!font || !GetObjectW(font, sizeof face, &face))
-        return "null";
-    std::ostringstream out;
-    out << "{\"face\":" << Quoted(ToUtf8(face.lfFaceName)) << ",\"height\":" << face.lfHeight << '}';
-    return out.str();
-}
-
 std::string Facts(const Form1Reader &reader)
 {
     HWND form = reader.Form();
@@ -86,9 +74,6 @@ std::string Facts(const Form1Reader &reader)
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
     work = monitor.rcWork;
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
 
     std::ostringstream out;
     // Wine reports other processes' windows at 96 dpi whatever the setting, so the DPI given is
@@ -96,9 +81,7 @@ std::string Facts(const Form1Reader &reader)
     out << "{\"title\":" << Quoted(Form1Reader::Text(form)) << ",\"dpi\":" << dpi
         << ",\"style\":" << GetWindowLongW(form, GWL_STYLE) << ",\"window\":" << Rect(window)
         << ",\"client\":" << Rect(client) << ",\"client_origin\":[" << origin.x << ',' << origin.y
-        << "],\"work\":" << Rect(work)
-        << ",\"message_font\":{\"face\":" << Quoted(ToUtf8(metrics.lfMessageFont.lfFaceName))
-        << ",\"height\":" << metrics.lfMessageFont.lfHeight << "},\"controls\":[";
+        << "],\"work\":" << Rect(work) << ",\"controls\":[";
     // In z-order, which is the order IsDialogMessage walks.
     bool first = true;
     for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -110,7 +93,6 @@ std::string Facts(const Form1Reader &reader)
         out << (first ? "" : ",") << "{\"name\":" << Quoted(known ? form1::Controls[index].name : "?")
             << ",\"class\":" << Quoted(ClassOf(child)) << ",\"text\":" << Quoted(Form1Reader::Text(child))
             << ",\"rect\":" << Rect(place) << ",\"style\":" << GetWindowLongW(child, GWL_STYLE)
-            << ",\"font\":" << Font(child)
             << ",\"limit\":" << (ClassOf(child) == "Edit" ? SendMessageW(child, EM_GETLIMITTEXT, 0, 0) : 0)
             << '}';
         first = false;
@@ -151,7 +133,7 @@ std::string MessageBoxFacts(const Form1Reader &reader)
     return out.str();
 }
 
-// What oleacc tells a screen reader of a control: its role and, where there is one, its name.
+// The name oleacc gives a screen reader for a control, where there is one.
 std::string Accessible(HWND control)
 {
     IAccessible *accessible = nullptr;
@@ -163,15 +145,11 @@ std::string Accessible(HWND control)
     VariantInit(&self);
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    VARIANT role;
-    VariantInit(&role);
     BSTR name = nullptr;
-    const HRESULT roleResult = accessible->get_accRole(self, &role);
     const HRESULT nameResult = accessible->get_accName(self, &name);
     accessible->Release();
     std::ostringstream out;
-    out << "{\"role\":" << (SUCCEEDED(roleResult) && role.vt == VT_I4 ? role.lVal : -1)
-        << ",\"name_result\":" << nameResult << ",\"name\":"
+    out << "{\"name_result\":" << nameResult << ",\"name\":"
         << (name ? Quoted(ToUtf8(std::wstring_view(name, SysStringLen(name)))) : "null") << '}';
     SysFreeString(name);
     return out.str();
