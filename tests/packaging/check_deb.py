@@ -151,6 +151,7 @@ def main():
     parser.add_argument("--version", required=True)
     parser.add_argument("--screenshot", type=pathlib.Path, required=True)
     args = parser.parse_args()
+    session.harness.claim_leftovers("packaging_deb")
     check(args.deb.is_file(), f"{args.deb} was built")
     if args.deb.is_file():
         with tempfile.TemporaryDirectory() as extracted:

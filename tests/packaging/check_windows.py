@@ -188,6 +188,7 @@ def main():
     parser.add_argument("--icon", type=pathlib.Path, required=True)
     parser.add_argument("--work", type=pathlib.Path, required=True)
     args = parser.parse_args()
+    harness.claim_leftovers("packaging_windows")
     check(args.zip.is_file(), f"{args.zip} was built")
     check(args.installer.is_file(), f"{args.installer} was built")
     if args.zip.is_file() and args.installer.is_file():
