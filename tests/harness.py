@@ -68,6 +68,7 @@ def run(command, env=None, timeout=60, check_status=False):
         except subprocess.TimeoutExpired:
             stop(process)
             raise
+        _forget(process.pid)
         out.seek(0)
         err.seek(0)
         done = subprocess.CompletedProcess(command, status, out.read().decode(errors="replace"),
@@ -82,9 +83,10 @@ def start(command, **kwargs):
     the group is noted, so that a later run can stop it if this one is killed first."""
     kwargs.setdefault("stdin", subprocess.DEVNULL)
     process = subprocess.Popen(list(map(str, command)), start_new_session=True, **kwargs)
-    if _groups and _command_of(process.pid):
+    if _groups:
+        # As the kernel names a process: its program's file name, cut to 15 bytes.
         with _groups.open("a") as groups:
-            groups.write(f"{process.pid}:{_command_of(process.pid)}\n")
+            groups.write(f"{process.pid}:{pathlib.Path(str(command[0])).name[:15]}\n")
     return process
 
 
@@ -98,6 +100,7 @@ def stop(process, seconds=5):
             process.wait()
         except ProcessLookupError:
             process.wait()
+    _forget(process.pid)
 
 
 # The file naming the process groups this run has started, once claim_leftovers has been called.
@@ -114,10 +117,19 @@ def claim_leftovers(name):
     _groups = pathlib.Path.cwd() / f".{name}.groups"
     for line in _groups.read_text().split() if _groups.exists() else ():
         pid, _, command = line.partition(":")
-        if _command_of(int(pid)) == command:
-            print(f"stopping process group {pid} ({command}) left by an earlier run", flush=True)
-            os.killpg(int(pid), signal.SIGKILL)
+        try:
+            if _command_of(int(pid)) == command and os.getpgid(int(pid)) == int(pid):
+                print(f"stopping process group {pid} ({command}) left by an earlier run", flush=True)
+                os.killpg(int(pid), signal.SIGKILL)
+        except ProcessLookupError:
+            pass
     _groups.write_text("")
+
+
+def _forget(pid):
+    if _groups:
+        kept = [line for line in _groups.read_text().split() if not line.startswith(f"{pid}:")]
+        _groups.write_text("".join(line + "\n" for line in kept))
 
 
 def _command_of(pid):
