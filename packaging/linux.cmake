@@ -39,3 +39,9 @@ endforeach()
 
 install(FILES "${here}/copyright" "${out}/changelog.gz" DESTINATION "${docdir}")
 install(FILES "${out}/veltrix.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+
+# Debian ships its programs without the compilers' .comment notes (dh_strip removes them), and
+# stripping alone keeps them.
+install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:veltrix>\"
+  COMMAND_ERROR_IS_FATAL ANY)")

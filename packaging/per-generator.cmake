@@ -5,6 +5,7 @@ if(CPACK_GENERATOR STREQUAL "NSIS")
   string(APPEND CPACK_PACKAGE_FILE_NAME "-setup")
 endif()
 
-# Stripping writes a time stamp into the program file; binutils takes this one instead of the
-# clock, so that the zip and the installer hold the very same Veltrix.exe, build after build.
+# The one time stamp for everything packaging writes, build after build: CPack's tar, gzip and ar
+# headers of the .deb and the zip's entries, the time binutils writes into a stripped program, and
+# the signing time of a signed one (windows/sign.sh).
 set(ENV{SOURCE_DATE_EPOCH} "${CPACK_VELTRIX_RELEASE_EPOCH}")
