@@ -19,6 +19,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends comes from the libraries the stripped program links (dpkg-shlibdeps, from dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Runs before the checksums are taken (packaging/CMakeLists.txt).
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_SOURCE_DIR}/linux/deb-member-modes.cmake")
 
 set(docdir "${CMAKE_INSTALL_DATADIR}/doc/${CPACK_DEBIAN_PACKAGE_NAME}")
 set(here "${CMAKE_CURRENT_SOURCE_DIR}/linux")
