@@ -9,3 +9,6 @@ endif()
 # headers of the .deb and the zip's entries, the time binutils writes into a stripped program, and
 # the signing time of a signed one (windows/sign.sh).
 set(ENV{SOURCE_DATE_EPOCH} "${CPACK_VELTRIX_RELEASE_EPOCH}")
+# A zip stores its times in the local time of the machine that made it; in UTC they are the same
+# in every time zone.
+set(ENV{TZ} UTC)
