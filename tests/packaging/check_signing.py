@@ -59,18 +59,22 @@ def signable_files(package, unpacked):
     return [unpacked / name for name in members]
 
 
+def named(file, package):
+    return package.name if file == package else f"{file.name} in {package.name}"
+
+
 def check_packages(packages, cert, signed, work):
     for package in packages:
         for file in signable_files(package, work / "unsigned" / package.stem):
             check(not signed_by_test_certificate(file, cert),
-                  f"{file.name} from {package.name}, built without a certificate, is unsigned")
+                  f"{named(file, package)}, built without a certificate, is unsigned")
         repackaged = signed / package.name
         if not repackaged.is_file():
             check(False, f"{package.name} was packaged again with the certificate")
             continue
         for file in signable_files(repackaged, work / "signed-unpacked" / package.stem):
             check(signed_by_test_certificate(file, cert),
-                  f"{file.name} from {package.name} is signed with the given certificate")
+                  f"{named(file, repackaged)} is signed with the given certificate")
 
 
 def check_uninstaller(setup, cert, work):
