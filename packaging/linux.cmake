@@ -19,6 +19,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends comes from the libraries the stripped program links (dpkg-shlibdeps, from dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Runs before the checksums are taken (packaging/CMakeLists.txt).
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_SOURCE_DIR}/linux/deb-member-modes.cmake")
 
 set(docdir "${CMAKE_INSTALL_DATADIR}/doc/${CPACK_DEBIAN_PACKAGE_NAME}")
 set(here "${CMAKE_CURRENT_SOURCE_DIR}/linux")
@@ -39,3 +41,9 @@ endforeach()
 
 install(FILES "${here}/copyright" "${out}/changelog.gz" DESTINATION "${docdir}")
 install(FILES "${out}/veltrix.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+
+# Debian ships its programs without the compilers' .comment notes (dh_strip removes them), and
+# stripping alone keeps them.
+install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:veltrix>\"
+  COMMAND_ERROR_IS_FATAL ANY)")

@@ -3,10 +3,6 @@
 # portable zip.
 set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_PACKAGE_FILE_NAME "Veltrix-${VELTRIX_DISPLAY_VERSION}-win64")
-# Names the installer and fixes the program file's time stamp (windows/per-generator.cmake).
-set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_SOURCE_DIR}/windows/per-generator.cmake")
-execute_process(COMMAND date -u -d "${VELTRIX_RELEASE_DATE}" +%s
-  OUTPUT_VARIABLE CPACK_VELTRIX_RELEASE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 set(VELTRIX_PACKAGES
   "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}-setup.exe"
   "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip" CACHE INTERNAL "Packages CPack writes")
@@ -21,3 +17,10 @@ set(CPACK_NSIS_MUI_UNIICON "${CPACK_NSIS_MUI_ICON}")
 # Read by the script: the program file, and the numbers of the installer's own version record.
 set(CPACK_VELTRIX_PROGRAM Veltrix.exe)
 string(REPLACE "," "." CPACK_VELTRIX_NUMERIC_VERSION "${VELTRIX_NUMERIC_VERSION}")
+
+# Signed when the build is given a certificate (windows/sign.sh, which does nothing without
+# one): the program after stripping, before either package takes it, and in the installer script
+# the uninstaller and the installer itself.
+set(CPACK_VELTRIX_SIGN "${CMAKE_CURRENT_SOURCE_DIR}/windows/sign.sh")
+install(CODE "execute_process(COMMAND \"${CPACK_VELTRIX_SIGN}\"
+  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:veltrix>\" COMMAND_ERROR_IS_FATAL ANY)")

@@ -24,6 +24,8 @@ packages=(
   # packages: the Debian package (Depends by dpkg-shlibdeps, checked by lintian), the Windows
   # installer (makensis) and portable zip
   dpkg-dev lintian nsis
+  # Authenticode signing of the Windows files when a certificate is given, and its test
+  osslsigncode openssl
 )
 
 sudo=""

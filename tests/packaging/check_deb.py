@@ -117,13 +117,39 @@ def check_files(deb, root, version):
     check(tree.returncode == 0, f"appstreamcli validate-tree accepts the package tree\n{tree.stdout}")
 
 
+# Each row: what Debian's way of building a program gives it, and how readelf shows it, from the
+# section headers, the program headers, the dynamic section and the dynamic symbols.
+HARDENING = (
+    ("read-only relocations (RELRO)", lambda elf: "GNU_RELRO" in elf["segments"]),
+    ("bound at start-up (-z now), so RELRO covers the whole table",
+     lambda elf: re.search(r"\(FLAGS\)\s+BIND_NOW|\(FLAGS_1\)\s+Flags:.*\bNOW\b", elf["dynamic"])),
+    ("position-independent (PIE)", lambda elf: re.search(r"\(FLAGS_1\)\s+Flags:.*\bPIE\b", elf["dynamic"])),
+    ("stack protector: it calls __stack_chk_fail", lambda elf: "__stack_chk_fail" in elf["symbols"]),
+    ("no run path (RUNPATH or RPATH): the libraries come from where Debian puts them",
+     lambda elf: not re.search(r"\((RUNPATH|RPATH)\)", elf["dynamic"])),
+    ("no .comment section with the compilers' names",
+     lambda elf: not re.search(r"\]\s+\.comment\s", elf["sections"])),
+)
+
+
+def check_hardening(program):
+    elf = {part: output("readelf", option, "--wide", str(program))
+           for part, option in (("sections", "--section-headers"), ("segments", "--program-headers"),
+                                ("dynamic", "--dynamic"), ("symbols", "--dyn-syms"))}
+    for what, holds in HARDENING:
+        check(bool(holds(elf)), f"the program is built as Debian builds its own: {what}")
+
+
 def check_lintian(deb):
-    done = subprocess.run(["lintian", "--fail-on", "error,warning", str(deb)],
-                          capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    # Pedantic tags too; info tags only where they name a hardening flag the program lacks
+    # (FORTIFY shows nowhere else: a program that calls no fortifiable function has no _chk one).
+    done = subprocess.run(["lintian", "--pedantic", "--display-info", "--fail-on", "error,warning,pedantic",
+                           str(deb)], capture_output=True, text=True, stdin=subprocess.DEVNULL)
     # lintian warns about being run as root on stderr; tags go to stdout.
     print("lintian:", done.stdout.strip() or "(no tags)")
-    tags = [line for line in done.stdout.splitlines() if re.match(r"[EW]: ", line)]
-    check(done.returncode == 0 and not tags, f"lintian reports no error and no warning: {tags}")
+    tags = [line for line in done.stdout.splitlines() if re.match(r"([EWP]: |I: \S+: hardening-)", line)]
+    check(done.returncode == 0 and not tags,
+          f"lintian --pedantic reports no error, warning, pedantic or hardening tag: {tags}")
 
 
 def check_window(root, screenshot):
@@ -159,6 +185,7 @@ def main():
             output("dpkg-deb", "--extract", str(args.deb), extracted)
             check_control(args.deb, root, args.version)
             check_files(args.deb, root, args.version)
+            check_hardening(root / "usr/bin/veltrix")
             check_lintian(args.deb)
             check_window(root, args.screenshot)
     return session.summary()

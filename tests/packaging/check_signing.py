@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""Signed Windows downloads. Makes a throwaway code-signing certificate (openssl), packages this
+build again with it, and verifies with osslsigncode that every Windows file a user runs carries
+a valid signature by it: each signable package (.exe, .msi), each program in a zip, and the
+uninstaller that the signed setup installs (silently, under Wine, in a prefix of its own). The
+packages built without a certificate carry none, and a certificate without its key, or a key
+without its certificate, is refused.
+
+Usage: check_signing.py --config CPackConfig.cmake --sign SIGN_SCRIPT --work DIR
+                        --package FILE [--package FILE ...]
+DIR is emptied first; the signed packages stay in DIR/signed."""
+import argparse
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import zipfile
+
+import session  # noqa: F401 (puts the window tests' helpers on the path)
+from wine_session import WineSession
+
+failures = []
+SIGNER = "Veltrix test signing"
+SIGNABLE = (".exe", ".msi")
+UNINSTALLER = "Uninstall.exe"
+INSTALL_FOLDER = r"C:\Veltrix"
+
+
+def check(condition, message):
+    print("ok:  " if condition else "FAIL:", message)
+    if not condition:
+        failures.append(message)
+
+
+def make_certificate(work):
+    cert, key = work / "cert.pem", work / "key.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-subj", f"/CN={SIGNER}", "-addext", "extendedKeyUsage=codeSigning",
+                    "-keyout", str(key), "-out", str(cert)],
+                   check=True, capture_output=True, stdin=subprocess.DEVNULL)
+    return cert, key
+
+
+def signed_by_test_certificate(file, cert):
+    done = subprocess.run(["osslsigncode", "verify", "-CAfile", str(cert), "-in", str(file)],
+                          capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    return done.returncode == 0 and f"CN={SIGNER}" in done.stdout
+
+
+def signable_files(package, unpacked):
+    """The package itself where Windows checks its signature, else the programs a zip holds."""
+    if package.suffix in SIGNABLE:
+        return [package]
+    unpacked.mkdir(parents=True, exist_ok=True)
+    with zipfile.ZipFile(package) as archive:
+        members = [name for name in archive.namelist() if name.endswith(SIGNABLE)]
+        archive.extractall(unpacked, members)
+    return [unpacked / name for name in members]
+
+
+def named(file, package):
+    return package.name if file == package else f"{file.name} in {package.name}"
+
+
+def check_packages(packages, cert, signed, work):
+    for package in packages:
+        for file in signable_files(package, work / "unsigned" / package.stem):
+            check(not signed_by_test_certificate(file, cert),
+                  f"{named(file, package)}, built without a certificate, is unsigned")
+        repackaged = signed / package.name
+        if not repackaged.is_file():
+            check(False, f"{package.name} was packaged again with the certificate")
+            continue
+        for file in signable_files(repackaged, work / "signed-unpacked" / package.stem):
+            check(signed_by_test_certificate(file, cert),
+                  f"{named(file, repackaged)} is signed with the given certificate")
+
+
+def check_uninstaller(setup, cert, work):
+    """The uninstaller only comes into being when the setup runs, so the setup runs."""
+    home = work / "home"
+    home.mkdir(parents=True)
+    wine_session = WineSession(work)
+    wine_session.env.update(HOME=str(home), WINEDLLOVERRIDES=wine_session.env["WINEDLLOVERRIDES"]
+                            + ";winemenubuilder.exe=d")
+    with wine_session:
+        env = wine_session.env
+        subprocess.run(["wine", str(setup), "/S", "/D=" + INSTALL_FOLDER], env=env,
+                       capture_output=True, stdin=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "--wait"], env=env, stdin=subprocess.DEVNULL)
+        folder = wine_session.prefix / "drive_c" / "Veltrix"
+        check(signed_by_test_certificate(folder / UNINSTALLER, cert),
+              f"the {UNINSTALLER} that the signed setup installs is signed too")
+
+
+def check_half_certificate(sign, cert, key, sample, work):
+    # Each row: which of the two variables is given; the build must stop, the file unsigned.
+    rows = (("only the certificate is given", {"VELTRIX_SIGN_CERT": str(cert)}),
+            ("only the key is given", {"VELTRIX_SIGN_KEY": str(key)}))
+    for name, variables in rows:
+        file = work / "half" / name.replace(" ", "-") / sample.name
+        file.parent.mkdir(parents=True)
+        shutil.copyfile(sample, file)
+        env = {k: v for k, v in os.environ.items() if not k.startswith("VELTRIX_SIGN_")} | variables
+        status = subprocess.run([str(sign), str(file)], env=env, capture_output=True,
+                                stdin=subprocess.DEVNULL).returncode
+        check(status != 0 and file.read_bytes() == sample.read_bytes(),
+              f"{name}: signing fails (status {status}) and leaves the file as it was")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--config", type=pathlib.Path, required=True)
+    parser.add_argument("--sign", type=pathlib.Path, required=True)
+    parser.add_argument("--work", type=pathlib.Path, required=True)
+    parser.add_argument("--package", type=pathlib.Path, action="append", required=True)
+    args = parser.parse_args()
+    work = args.work.resolve()
+    shutil.rmtree(work, ignore_errors=True)
+    work.mkdir(parents=True)
+
+    cert, key = make_certificate(work)
+    signed = work / "signed"
+    env = dict(os.environ, VELTRIX_SIGN_CERT=str(cert), VELTRIX_SIGN_KEY=str(key))
+    subprocess.run(["cpack", "--config", str(args.config), "-B", str(signed)], env=env, check=True,
+                   stdin=subprocess.DEVNULL)
+
+    check_packages(args.package, cert, signed, work)
+    setup = next((signed / p.name for p in args.package if p.name.endswith("-setup.exe")), None)
+    check(setup is not None and setup.is_file(), "a setup was packaged again with the certificate")
+    if setup is not None and setup.is_file():
+        check_uninstaller(setup, cert, work / "wine")
+    sample = next(iter(signable_files(args.package[0], work / "sample")))
+    check_half_certificate(args.sign, cert, key, sample, work)
+    print("FAILED:" if failures else "passed", *failures, sep="\n  ")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
