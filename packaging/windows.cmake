@@ -1,6 +1,6 @@
-# The Windows downloads, both holding the one Veltrix.exe: an installer made by CPack's NSIS
-# generator with our own script (windows/NSIS.template.in) and Debian's makensis, and a
-# portable zip.
+# The Windows downloads, all holding the one Veltrix.exe: a per-user installer made by CPack's
+# NSIS generator with our own script (windows/NSIS.template.in) and Debian's makensis, a
+# portable zip, and a per-machine MSI made by wixl after the zip (windows/msi.cmake).
 set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_PACKAGE_FILE_NAME "Veltrix-${VELTRIX_DISPLAY_VERSION}-win64")
 # Names the installer and fixes the program file's time stamp (windows/per-generator.cmake).
@@ -9,7 +9,8 @@ execute_process(COMMAND date -u -d "${VELTRIX_RELEASE_DATE}" +%s
   OUTPUT_VARIABLE CPACK_VELTRIX_RELEASE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 set(VELTRIX_PACKAGES
   "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}-setup.exe"
-  "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip" CACHE INTERNAL "Packages CPack writes")
+  "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip"
+  "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.msi" CACHE INTERNAL "Packages CPack writes")
 
 # CPack looks for NSIS.template.in on the module path before its own.
 list(PREPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_SOURCE_DIR}/windows")
@@ -21,3 +22,17 @@ set(CPACK_NSIS_MUI_UNIICON "${CPACK_NSIS_MUI_ICON}")
 # Read by the script: the program file, and the numbers of the installer's own version record.
 set(CPACK_VELTRIX_PROGRAM Veltrix.exe)
 string(REPLACE "," "." CPACK_VELTRIX_NUMERIC_VERSION "${VELTRIX_NUMERIC_VERSION}")
+# The installer closes a running program by its window class (ui/win32/form1.h) before it
+# replaces or removes the file; its texts in every language it speaks.
+set(CPACK_VELTRIX_WINDOW_CLASS Veltrix.Form1)
+set(CPACK_VELTRIX_NSIS_MESSAGES "${CMAKE_CURRENT_SOURCE_DIR}/windows/messages.nsh")
+
+# The MSI: its version and codes derived from the project version, which a test overrides to
+# make an older release.
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_SOURCE_DIR}/windows/msi.cmake")
+set(CPACK_VELTRIX_MSI_TEMPLATE "${CMAKE_CURRENT_SOURCE_DIR}/windows/Veltrix.wxs.in")
+set(CPACK_VELTRIX_VERSION_SCRIPT "${PROJECT_SOURCE_DIR}/cmake/version.cmake")
+set(CPACK_VELTRIX_VERSION "${PROJECT_VERSION}")
+set(CPACK_VELTRIX_RELEASE_DATE "${VELTRIX_RELEASE_DATE}")
+# Stops here, not at packaging time, on a version the MSI cannot carry.
+veltrix_msi_version(VELTRIX_MSI_VERSION "${PROJECT_VERSION}")
