@@ -184,9 +184,10 @@ def check_installer(installer, version, icon, work, zipped_program, older, msi):
         check(uninstall_record() is None, "the uninstaller removes the uninstall record")
 
         older_setup, older_msi = older
-        check_setup_upgrades(older_setup, Release(installer, version, zipped_program), program, shortcut.parent,
+        check_setup_upgrades(older_setup, Release(installer, version, zipped_program), wine_session.prefix, program,
+                             shortcut.parent,
                              local + r"\Programs\Veltrix\Veltrix.exe")
-        check_msi(older_msi, msi, work / "wineprefix-window", icon)
+        check_msi(older_msi, msi, wine_session.prefix, icon)
 
 
 class Release:
@@ -220,22 +221,21 @@ def make_older_release(cpack, cpack_config, program, work):
             Release(work / f"{name}.msi", OLDER_VERSION, older_program))
 
 
-def uninstall_entries(hive):
-    """The "Apps and features" entries named Veltrix in HKCU or HKLM, as {key: {name: data}}."""
-    done = wine("reg", "query", hive + UNINSTALL_ROOT, "/s", check_status=False)
-    if done.returncode != 0:
-        # A hive without a single entry has no uninstall key; any other failure is no answer.
-        if "Unable to find" not in done.stdout + done.stderr:
-            raise RuntimeError(f"reg query {hive}{UNINSTALL_ROOT} failed:\n{done.stdout}{done.stderr}")
-        return {}
+def uninstall_entries(prefix, hive):
+    """The "Apps and features" entries named Veltrix in HKCU or HKLM, as {key: {name: data}} with
+    data as the registry file writes it ("text", dword:00000001). Read from the prefix's registry
+    file, which Wine writes once its server has ended (wait_for_wine), so that no Wine program
+    has to start for it."""
+    hive_file = prefix / {"HKCU": "user.reg", "HKLM": "system.reg"}[hive]
+    root = "[" + UNINSTALL_ROOT[1:].replace("\\", "\\\\") + "\\\\"
     entries, values = {}, None
-    for line in done.stdout.splitlines():
-        parts = line.strip().split(None, 2)
-        if line.startswith("HKEY_"):
-            values = entries.setdefault(line.strip(), {})
-        elif values is not None and len(parts) >= 2 and parts[1].startswith("REG_"):
-            values[parts[0]] = parts[2] if len(parts) == 3 else ""
-    return {key: values for key, values in entries.items() if values.get("DisplayName") == "Veltrix"}
+    for line in hive_file.read_text(errors="replace").splitlines():
+        if line.startswith("["):
+            values = entries.setdefault(line.split("] ")[0][1:], {}) if line.startswith(root) else None
+        elif values is not None and line.startswith('"'):
+            name, _, data = line.partition("=")
+            values[name.strip('"')] = data
+    return {key: values for key, values in entries.items() if values.get("DisplayName") == '"Veltrix"'}
 
 
 def links_to(folder, target):
@@ -244,11 +244,11 @@ def links_to(folder, target):
     return sorted(link.name for link in folder.glob("*.lnk") if any(form in link.read_bytes() for form in forms))
 
 
-def installed_state(program, hive, menus, target):
+def installed_state(prefix, program, hive, menus, target):
     """What an installation leaves: the program's bytes (None without it), its entries' versions
     in the hive and the Start menu links to target (Windows path) in the menu folders."""
     return {"program": program.read_bytes() if program.is_file() else None,
-            "entries": sorted(entry.get("DisplayVersion") for entry in uninstall_entries(hive).values()),
+            "entries": sorted(entry.get("DisplayVersion") for entry in uninstall_entries(prefix, hive).values()),
             "links": [name for menu in menus for name in links_to(menu, target)]}
 
 
@@ -261,7 +261,7 @@ def check_state(got, want, message, releases):
 
 def release_state(release):
     """What installing the release must leave: its program, one entry, one shortcut."""
-    return {"program": release.program, "entries": [release.version], "links": ["Veltrix.lnk"]}
+    return {"program": release.program, "entries": [f'"{release.version}"'], "links": ["Veltrix.lnk"]}
 
 
 NOTHING_INSTALLED = {"program": None, "entries": [], "links": []}
@@ -308,10 +308,10 @@ UNINSTALLS_WHILE_OPEN = (
 )
 
 
-def check_setup_upgrades(older, new, program, menu, target):
+def check_setup_upgrades(older, new, prefix, program, menu, target):
     """Runs after the plain install and uninstall, so it starts with nothing installed."""
     def expect(want, message):
-        check_state(installed_state(program, "HKCU", [menu], target), want, message, (older, new))
+        check_state(installed_state(prefix, program, "HKCU", [menu], target), want, message, (older, new))
     for what, program_state, wins in SETUP_UPGRADES:
         wine(str(older.package), "/S", check_status=False)
         wait_for_wine()
@@ -378,24 +378,22 @@ MSI_INSTALLS = (
 
 def check_msi(older, new, prefix, icon):
     """Runs after the setup checks, with nothing installed."""
-    program_files = wine("cmd", "/c", "echo %ProgramW6432%").stdout.strip()
+    program_files, *profiles = wine("cmd", "/c", "echo %ProgramW6432%&echo %ProgramData%&echo %APPDATA%").stdout.splitlines()
     target = program_files + r"\Veltrix\Veltrix.exe"
     program = unix_path(target)
     # Wine keeps an all-users Start menu of its own, but puts the shortcuts of a per-machine MSI
     # into the user's; Windows puts them into the all-users one.
-    menus = [unix_path(wine("cmd", "/c", f"echo %{name}%").stdout.strip() + r"\Microsoft\Windows\Start Menu\Programs")
-             for name in ("ProgramData", "APPDATA")]
+    menus = [unix_path(profile + r"\Microsoft\Windows\Start Menu\Programs") for profile in profiles]
     releases = {"older": older, "new": new}
     before = prefix_snapshot(prefix)
     for what, package, succeeds, after in MSI_INSTALLS:
         status = msiexec("/i", str(releases[package].package))
         check((status == 0) == succeeds, f"MSI, {what}: exit status {status}")
-        check_state(installed_state(program, "HKLM", menus, target), release_state(releases[after]),
+        check_state(installed_state(prefix, program, "HKLM", menus, target), release_state(releases[after]),
                     f"MSI, {what}: the {after} release in Program Files, one entry, one Start menu shortcut",
                     (older, new))
-    entries = uninstall_entries("HKLM")
-    for key, values in entries.items():
-        for name, want in (("Publisher", "Veltrix"), ("NoModify", "0x1"), ("NoRepair", "0x1")):
+    for key, values in uninstall_entries(prefix, "HKLM").items():
+        for name, want in (("Publisher", '"Veltrix"'), ("NoModify", "dword:00000001"), ("NoRepair", "dword:00000001")):
             check(values.get(name) == want, f"MSI entry {name} = {want}, not {values.get(name)}")
         # Windows shows the entry's icon from the copy Windows Installer keeps of the product's.
         code = key.rsplit("\\", 1)[-1]
