@@ -291,20 +291,20 @@ def with_program(state, program, action):
 
 # The new setup over the older release: a program that closes is closed and replaced; one that
 # cannot be closed makes the setup fail and leave the older release as it was.
-# Row: what it proves, the older program's state, whether the new release wins.
+# Row: what it proves, the older program's state, the setup's exit status (0 when it wins).
 SETUP_UPGRADES = (
-    ("closed older release is replaced", "closed", True),
-    ("running older release is closed and replaced", "running", True),
-    ("hung older release makes the setup fail and change nothing", "hung", False),
+    ("closed older release is replaced", "closed", 0),
+    ("running older release is closed and replaced", "running", 0),
+    ("hung older release makes the setup fail and change nothing", "hung", 2),
 )
 
 # The uninstaller with the program open: a hung one makes it refuse and remove nothing; a
 # running one is closed and everything goes. The refusal is run with _?= so that the status is
 # the uninstaller's own, not that of the copy it starts and leaves at once.
-# Row: what it proves, the program's state, whether the uninstaller wins.
+# Row: what it proves, the program's state, the uninstaller's exit status (0 when it wins).
 UNINSTALLS_WHILE_OPEN = (
-    ("hung program makes the uninstaller refuse and remove nothing", "hung", False),
-    ("running program is closed and removed with everything", "running", True),
+    ("hung program makes the uninstaller refuse and remove nothing", "hung", 2),
+    ("running program is closed and removed with everything", "running", 0),
 )
 
 
@@ -312,13 +312,14 @@ def check_setup_upgrades(older, new, prefix, program, menu, target):
     """Runs after the plain install and uninstall, so it starts with nothing installed."""
     def expect(want, message):
         check_state(installed_state(prefix, program, "HKCU", [menu], target), want, message, (older, new))
-    for what, program_state, wins in SETUP_UPGRADES:
+    for what, program_state, want_status in SETUP_UPGRADES:
+        wins = want_status == 0
         wine(str(older.package), "/S", check_status=False)
         wait_for_wine()
         expect(release_state(older), f"setup upgrade, {what}: the older release is installed first")
         status, ended = with_program(program_state, program,
                                      lambda: wine(str(new.package), "/S", check_status=False).returncode)
-        check((status == 0) == wins, f"setup upgrade, {what}: exit status {status}")
+        check(status == want_status, f"setup upgrade, {what}: exit status {status}, want {want_status}")
         expect(release_state(new if wins else older),
                f"setup upgrade, {what}: {'the new' if wins else 'only the older'} release is installed, "
                "with one entry and one shortcut")
@@ -328,12 +329,13 @@ def check_setup_upgrades(older, new, prefix, program, menu, target):
     uninstaller = program.parent / "Uninstall.exe"
     wine(str(new.package), "/S", check_status=False)
     wait_for_wine()
-    for what, program_state, wins in UNINSTALLS_WHILE_OPEN:
+    for what, program_state, want_status in UNINSTALLS_WHILE_OPEN:
+        wins = want_status == 0
         expect(release_state(new), f"uninstall, {what}: the new release is installed first")
         arguments = ["/S"] if wins else ["/S", "_?=" + str(pathlib.PureWindowsPath(target).parent)]
         status, ended = with_program(program_state, program,
                                      lambda: wine(str(uninstaller), *arguments, check_status=False).returncode)
-        check((status == 0) == wins, f"uninstall, {what}: exit status {status}")
+        check(status == want_status, f"uninstall, {what}: exit status {status}, want {want_status}")
         expect(NOTHING_INSTALLED if wins else release_state(new),
                f"uninstall, {what}: program, entry and shortcut all {'gone' if wins else 'kept'}")
         if program_state == "running":
@@ -367,12 +369,12 @@ def msiexec(*arguments):
 
 
 # The MSI under Windows Installer: a newer release replaces the older in place and leaves one
-# entry; an older one over it is refused (1603, seen by Unix as 1603 % 256) and changes nothing.
-# Row: what it proves, the package run (older or new), whether it succeeds, the release after it.
+# entry; an older one over it is refused (1603, which Unix sees as 1603 % 256) and changes nothing.
+# Row: what it proves, the package run (older or new), msiexec's exit status, the release after it.
 MSI_INSTALLS = (
-    ("older release installs", "older", True, "older"),
-    ("new release upgrades it in place", "new", True, "new"),
-    ("older release over the new one is refused", "older", False, "new"),
+    ("older release installs", "older", 0, "older"),
+    ("new release upgrades it in place", "new", 0, "new"),
+    ("older release over the new one is refused", "older", 1603 % 256, "new"),
 )
 
 
@@ -386,9 +388,9 @@ def check_msi(older, new, prefix, icon):
     menus = [unix_path(profile + r"\Microsoft\Windows\Start Menu\Programs") for profile in profiles]
     releases = {"older": older, "new": new}
     before = prefix_snapshot(prefix)
-    for what, package, succeeds, after in MSI_INSTALLS:
+    for what, package, want_status, after in MSI_INSTALLS:
         status = msiexec("/i", str(releases[package].package))
-        check((status == 0) == succeeds, f"MSI, {what}: exit status {status}")
+        check(status == want_status, f"MSI, {what}: exit status {status}, want {want_status}")
         check_state(installed_state(prefix, program, "HKLM", menus, target), release_state(releases[after]),
                     f"MSI, {what}: the {after} release in Program Files, one entry, one Start menu shortcut",
                     (older, new))
