@@ -1,11 +1,12 @@
-# The Windows downloads, both holding the one Veltrix.exe: an installer made by CPack's NSIS
-# generator with our own script (windows/NSIS.template.in) and Debian's makensis, and a
-# portable zip.
+# The Windows downloads, all holding the one Veltrix.exe: a per-user installer made by CPack's
+# NSIS generator with our own script (windows/NSIS.template.in) and Debian's makensis, a
+# portable zip, and a per-machine MSI made by wixl after the zip (windows/msi.cmake).
 set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_PACKAGE_FILE_NAME "Veltrix-${VELTRIX_DISPLAY_VERSION}-win64")
 set(VELTRIX_PACKAGES
   "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}-setup.exe"
-  "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip" CACHE INTERNAL "Packages CPack writes")
+  "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip"
+  "${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.msi" CACHE INTERNAL "Packages CPack writes")
 
 # CPack looks for NSIS.template.in on the module path before its own.
 list(PREPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_SOURCE_DIR}/windows")
@@ -24,3 +25,17 @@ string(REPLACE "," "." CPACK_VELTRIX_NUMERIC_VERSION "${VELTRIX_NUMERIC_VERSION}
 set(CPACK_VELTRIX_SIGN "${CMAKE_CURRENT_SOURCE_DIR}/windows/sign.sh")
 install(CODE "execute_process(COMMAND \"${CPACK_VELTRIX_SIGN}\"
   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:veltrix>\" COMMAND_ERROR_IS_FATAL ANY)")
+# The installer closes a running program by its window class (ui/win32/form1.h) before it
+# replaces or removes the file; its texts in every language it speaks.
+set(CPACK_VELTRIX_WINDOW_CLASS Veltrix.Form1)
+set(CPACK_VELTRIX_NSIS_MESSAGES "${CMAKE_CURRENT_SOURCE_DIR}/windows/messages.nsh")
+
+# The MSI: its version and codes derived from the project version, which a test overrides to
+# make an older release.
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_SOURCE_DIR}/windows/msi.cmake")
+set(CPACK_VELTRIX_MSI_TEMPLATE "${CMAKE_CURRENT_SOURCE_DIR}/windows/Veltrix.wxs.in")
+set(CPACK_VELTRIX_VERSION_SCRIPT "${PROJECT_SOURCE_DIR}/cmake/version.cmake")
+set(CPACK_VELTRIX_VERSION "${PROJECT_VERSION}")
+set(CPACK_VELTRIX_RELEASE_DATE "${VELTRIX_RELEASE_DATE}")
+# Stops here, not at packaging time, on a version the MSI cannot carry.
+veltrix_msi_version(VELTRIX_MSI_VERSION "${PROJECT_VERSION}")

@@ -22,8 +22,9 @@ packages=(
   # the Windows build, run under Wine; Wine's own dialog fonts; locales for the comma rows
   g++-mingw-w64-x86-64 googletest wine wine64 fonts-wine locales
   # packages: the Debian package (Depends by dpkg-shlibdeps, checked by lintian), the Windows
-  # installer (makensis) and portable zip
-  dpkg-dev lintian nsis
+  # installer (makensis) and portable zip; the per-machine MSI (wixl and msibuild from msitools,
+  # which also reads it back in the checks; faketime for the clock wixl writes into it)
+  dpkg-dev lintian nsis wixl msitools faketime
   # Authenticode signing of the Windows files when a certificate is given, and its test
   osslsigncode openssl
 )

@@ -1,11 +1,11 @@
 # cmake -P version_test.cmake: the version forms of cmake/version.cmake, one row a case.
-# With -DREJECT=VERSION it instead asks for the display form of a version that has none, which
-# must stop with a message (the test that runs it expects that message).
+# With -DREJECT=VERSION -DFORM=display|msi it instead asks for that form of a version that has
+# none, which must stop with a message (the test that runs it expects that message).
 include("${CMAKE_CURRENT_LIST_DIR}/../../cmake/version.cmake")
 
 if(DEFINED REJECT)
-  veltrix_display_version(form "${REJECT}")
-  message(FATAL_ERROR "${REJECT} was given the display form ${form}")
+  cmake_language(CALL veltrix_${FORM}_version form "${REJECT}")
+  message(FATAL_ERROR "${REJECT} was given the ${FORM} form ${form}")
 endif()
 
 function(expect what got want)
@@ -14,12 +14,16 @@ function(expect what got want)
   endif()
 endfunction()
 
-# Display form: the minor number always in two digits, patch and tweak never shown.
+# Display form: the minor number always in two digits; patch and tweak shown as far as they tell
+# a release apart, so that a patch release never shows as the release it mends.
 foreach(row IN ITEMS
     "release as shipped|1.0.0|1.00"
     "single-digit minor is padded|2.5|2.05"
-    "two-digit minor stands|1.10.3|1.10"
-    "largest minor|3.99.0.7|3.99"
+    "two-digit minor stands|1.10|1.10"
+    "patch release is visible|1.0.1|1.00.1"
+    "patch kept with two-digit minor|1.10.3|1.10.3"
+    "tweak release keeps its zero patch|3.99.0.7|3.99.0.7"
+    "zero tweak hides|2.5.0.0|2.05"
     "leading zero read as a number|1.05|1.05")
   string(REPLACE "|" ";" row "${row}")
   list(GET row 0 what)
@@ -41,4 +45,39 @@ foreach(row IN ITEMS
   list(GET row 2 want)
   veltrix_numeric_version(got "${version}")
   expect("numeric form, ${what} (${version})" "${got}" "${want}")
+endforeach()
+
+# MSI ProductVersion: three numbers, as Windows Installer compares them.
+foreach(row IN ITEMS
+    "release as shipped|1.0.0|1.0.0"
+    "missing patch is zero|2.5|2.5.0"
+    "patch release|1.0.1|1.0.1"
+    "leading zeros dropped|1.05.007|1.5.7"
+    "largest numbers|255.255.65535|255.255.65535")
+  string(REPLACE "|" ";" row "${row}")
+  list(GET row 0 what)
+  list(GET row 1 version)
+  list(GET row 2 want)
+  veltrix_msi_version(got "${version}")
+  expect("MSI version, ${what} (${version})" "${got}" "${want}")
+endforeach()
+
+# MSI codes: the shipped release's codes never change (a rebuild must give the same bytes), one
+# version however written has one pair, and every release has its own.
+veltrix_msi_codes(product package 1.0.0)
+expect("ProductCode of 1.0.0" "${product}" "8E2D0BDA-47B8-58A1-B95A-2EDFDB098FC4")
+expect("PackageCode of 1.0.0" "${package}" "8911A3C2-B643-5943-8954-4B992166BEF2")
+veltrix_msi_codes(short_product short_package 1.0)
+expect("ProductCode of 1.0 is that of 1.0.0" "${short_product}" "${product}")
+expect("PackageCode of 1.0 is that of 1.0.0" "${short_package}" "${package}")
+veltrix_msi_codes(patch_product patch_package 1.0.1)
+foreach(pair IN ITEMS "ProductCode|${patch_product}|${product}" "PackageCode|${patch_package}|${package}"
+                      "ProductCode and PackageCode|${product}|${package}")
+  string(REPLACE "|" ";" pair "${pair}")
+  list(GET pair 0 what)
+  list(GET pair 1 one)
+  list(GET pair 2 other)
+  if(one STREQUAL other)
+    message(SEND_ERROR "${what} must differ, both are ${one}")
+  endif()
 endforeach()

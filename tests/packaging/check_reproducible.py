@@ -14,19 +14,16 @@ import shutil
 import subprocess
 import sys
 
-failures = []
+import session  # noqa: F401 (puts the shared test helpers on the path)
+import harness
+from harness import check
+
 # What the second build adds to the first build's settings: just the program and its packages.
 SECOND_BUILD_SETTINGS = ["-DBUILD_TESTING=OFF", "-DVELTRIX_BUILD_BENCH=OFF"]
 # Environment that would make the two builds share or fake what they must each do themselves:
 # a compiler cache could hand the second build the first one's objects, and the build has to set
 # SOURCE_DATE_EPOCH from its own release date.
 SHARED_ENVIRONMENT = ("CMAKE_C_COMPILER_LAUNCHER", "CMAKE_CXX_COMPILER_LAUNCHER", "SOURCE_DATE_EPOCH")
-
-
-def check(condition, message):
-    print("ok:  " if condition else "FAIL:", message)
-    if not condition:
-        failures.append(message)
 
 
 def source_files(source):
@@ -104,8 +101,7 @@ def main():
     for package in args.package:
         compare(package, build / package.name)
     compare(args.package[0].parent / "SHA256SUMS", build / "SHA256SUMS")
-    print("FAILED:" if failures else "passed", *failures, sep="\n  ")
-    return 1 if failures else 0
+    return harness.summary()
 
 
 if __name__ == "__main__":

@@ -18,19 +18,14 @@ import sys
 import zipfile
 
 import session  # noqa: F401 (puts the window tests' helpers on the path)
+import harness
+from harness import check
 from wine_session import WineSession
 
-failures = []
 SIGNER = "Veltrix test signing"
 SIGNABLE = (".exe", ".msi")
 UNINSTALLER = "Uninstall.exe"
 INSTALL_FOLDER = r"C:\Veltrix"
-
-
-def check(condition, message):
-    print("ok:  " if condition else "FAIL:", message)
-    if not condition:
-        failures.append(message)
 
 
 def make_certificate(work):
@@ -86,9 +81,8 @@ def check_uninstaller(setup, cert, work):
                             + ";winemenubuilder.exe=d")
     with wine_session:
         env = wine_session.env
-        subprocess.run(["wine", str(setup), "/S", "/D=" + INSTALL_FOLDER], env=env,
-                       capture_output=True, stdin=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "--wait"], env=env, stdin=subprocess.DEVNULL)
+        harness.run(["wine", str(setup), "/S", "/D=" + INSTALL_FOLDER], env=env, timeout=120)
+        harness.run(["wineserver", "--wait"], env=env, timeout=120)
         folder = wine_session.prefix / "drive_c" / "Veltrix"
         check(signed_by_test_certificate(folder / UNINSTALLER, cert),
               f"the {UNINSTALLER} that the signed setup installs is signed too")
@@ -133,8 +127,7 @@ def main():
         check_uninstaller(setup, cert, work / "wine")
     sample = next(iter(signable_files(args.package[0], work / "sample")))
     check_half_certificate(args.sign, cert, key, sample, work)
-    print("FAILED:" if failures else "passed", *failures, sep="\n  ")
-    return 1 if failures else 0
+    return harness.summary()
 
 
 if __name__ == "__main__":

@@ -3,14 +3,20 @@
 Windows program. The installer, run silently under Wine in a fresh prefix: the program, its Start
 menu shortcut and its "Apps and features" record are there and the installed program opens its
 window; after the silent uninstaller all three are gone. Installer and uninstaller carry the
-program icon.
+program icon. Upgrades from an older release that the check makes itself (CPack with a lower
+version): with the older program closed, running, or hung, when the setup must fail and change
+nothing; the uninstaller with the program hung (refuses) and running (closes it). The MSI,
+silently per machine under Wine's msiexec: install, upgrade in place, a refused downgrade, and
+removal, after which the prefix is as it was.
 
-Usage: check_windows.py --installer EXE --zip ZIP --version VERSION --icon ICO --work DIR
+Usage: check_windows.py --installer EXE --zip ZIP --msi MSI --version VERSION --msi-version V
+                        --cpack CPACK --cpack-config FILE --icon ICO --work DIR
 The Wine prefix and a screenshot of the installed program stay in DIR; nothing stays running."""
 import argparse
 import os
 import pathlib
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -21,7 +27,10 @@ import harness  # on the path that session puts it
 from session import check
 from wine_session import WineSession  # on the path that session puts it
 
-UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veltrix"
+UNINSTALL_ROOT = r"\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+UNINSTALL_KEY = "HKCU" + UNINSTALL_ROOT + r"\Veltrix"
+# The release the upgrade checks start from, older than any real one.
+OLDER_VERSION, OLDER_DISPLAY_VERSION = "0.99.0", "0.99"
 # The header of every shell link (.lnk): its size and the ShellLink class id.
 LNK_HEADER = struct.pack("<I", 0x4C) + bytes.fromhex("0114020000000000c000000000000046")
 
@@ -119,7 +128,7 @@ def check_installed_window(program, screenshot):
     wait_for_wine()
 
 
-def check_installer(installer, version, icon, work, zipped_program):
+def check_installer(installer, version, icon, work, zipped_program, older, msi):
     check_icon(installer, icon, "the installer")
     # A fresh prefix every run, so that the installer meets a clean profile.
     shutil.rmtree(work, ignore_errors=True)
@@ -179,21 +188,259 @@ def check_installer(installer, version, icon, work, zipped_program):
         check(installed["shortcut"] and not shortcut.exists(), "the uninstaller removes the Start menu shortcut")
         check(installed["record"] and uninstall_record() is None, "the uninstaller removes the uninstall record")
 
+        older_setup, older_msi = older
+        check_setup_upgrades(older_setup, Release(installer, version, zipped_program), wine_session.prefix, program,
+                             shortcut.parent,
+                             local + r"\Programs\Veltrix\Veltrix.exe")
+        check_msi(older_msi, msi, wine_session.prefix, icon)
+
+
+class Release:
+    """One release's package for a check: its file, the version its entry shows, its program."""
+    def __init__(self, package, version, program):
+        self.package, self.version, self.program = package, version, program
+
+
+def make_older_release(cpack, cpack_config, program, work):
+    """Release 0.99 of the setup and of the MSI, made by CPack from this build's configuration with a
+    lower version. Its Veltrix.exe is the new one with a marker appended (Windows ignores bytes
+    after the image), so that the checks can tell which release is installed."""
+    shutil.rmtree(work, ignore_errors=True)
+    files = work / "files"
+    files.mkdir(parents=True)
+    older_program = program + b"older release"
+    (files / "Veltrix.exe").write_bytes(older_program)
+    overrides = {"CPACK_PACKAGE_VERSION": OLDER_DISPLAY_VERSION, "CPACK_VELTRIX_VERSION": OLDER_VERSION,
+                 "CPACK_VELTRIX_NUMERIC_VERSION": OLDER_VERSION + ".0",
+                 "CPACK_PACKAGE_FILE_NAME": f"Veltrix-{OLDER_DISPLAY_VERSION}-win64",
+                 # The marked file as it stands, already stripped, instead of the build's install.
+                 "CPACK_INSTALL_CMAKE_PROJECTS": "", "CPACK_INSTALLED_DIRECTORIES": f"{files};.",
+                 "CPACK_STRIP_FILES": "OFF"}
+    definitions = [part for name, value in overrides.items() for part in ("-D", f"{name}={value}")]
+    done = subprocess.run([cpack, "--config", str(cpack_config), "-G", "NSIS;ZIP", "-B", str(work), *definitions],
+                          capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    if done.returncode != 0:
+        raise RuntimeError(f"cpack could not make the older release:\n{done.stdout}{done.stderr}")
+    name = f"Veltrix-{OLDER_DISPLAY_VERSION}-win64"
+    return (Release(work / f"{name}-setup.exe", OLDER_DISPLAY_VERSION, older_program),
+            Release(work / f"{name}.msi", OLDER_VERSION, older_program))
+
+
+def uninstall_entries(prefix, hive):
+    """The "Apps and features" entries named Veltrix in HKCU or HKLM, as {key: {name: data}} with
+    data as the registry file writes it ("text", dword:00000001). Read from the prefix's registry
+    file, which Wine writes once its server has ended (wait_for_wine), so that no Wine program
+    has to start for it."""
+    hive_file = prefix / {"HKCU": "user.reg", "HKLM": "system.reg"}[hive]
+    root = "[" + UNINSTALL_ROOT[1:].replace("\\", "\\\\") + "\\\\"
+    entries, values = {}, None
+    for line in hive_file.read_text(errors="replace").splitlines():
+        if line.startswith("["):
+            values = entries.setdefault(line.split("] ")[0][1:], {}) if line.startswith(root) else None
+        elif values is not None and line.startswith('"'):
+            name, _, data = line.partition("=")
+            values[name.strip('"')] = data
+    return {key: values for key, values in entries.items() if values.get("DisplayName") == '"Veltrix"'}
+
+
+def links_to(folder, target):
+    """The names of the shell links in folder that name the Windows path target."""
+    forms = (target.encode(), target.encode("utf-16-le"))
+    return sorted(link.name for link in folder.glob("*.lnk") if any(form in link.read_bytes() for form in forms))
+
+
+def installed_state(prefix, program, hive, menus, target):
+    """What an installation leaves: the program's bytes (None without it), its entries' versions
+    in the hive and the Start menu links to target (Windows path) in the menu folders."""
+    return {"program": program.read_bytes() if program.is_file() else None,
+            "entries": sorted(entry.get("DisplayVersion") for entry in uninstall_entries(prefix, hive).values()),
+            "links": [name for menu in menus for name in links_to(menu, target)]}
+
+
+def check_state(got, want, message, releases):
+    """Checks an installed state; a wrong one is shown with the program named by its release."""
+    names = {release.program: f"{release.version} program" for release in releases}
+    shown = {**got, "program": names.get(got["program"], "none" if got["program"] is None else "another file")}
+    check(got == want, message if got == want else f"{message}, but found {shown}")
+
+
+def release_state(release):
+    """What installing the release must leave: its program, one entry, one shortcut."""
+    return {"program": release.program, "entries": [f'"{release.version}"'], "links": ["Veltrix.lnk"]}
+
+
+NOTHING_INSTALLED = {"program": None, "entries": [], "links": []}
+
+
+def with_program(state, program, action):
+    """Runs action() while the installed program is closed, running, or hung (stopped, so that it
+    answers nothing); gives action's result and, for a running program, whether it ended."""
+    running = None
+    if state != "closed":
+        running = session.start(["wine", str(program)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if session.viewable_window("Veltrix", seconds=60) is None:
+            session.stop(running)
+            raise RuntimeError(f"{program} did not show its window")
+        if state == "hung":
+            os.kill(running.pid, signal.SIGSTOP)
+    try:
+        result = action()
+        ended = state == "running" and session.wait_for(lambda: running.poll() is not None, 30)
+    finally:
+        if running is not None and running.poll() is None:
+            os.kill(running.pid, signal.SIGCONT)
+            session.stop(running)
+    wait_for_wine()
+    return result, ended
+
+
+# The new setup over the older release: a program that closes is closed and replaced; one that
+# cannot be closed makes the setup fail and leave the older release as it was.
+# Row: what it proves, the older program's state, the setup's exit status (0 when it wins).
+SETUP_UPGRADES = (
+    ("closed older release is replaced", "closed", 0),
+    ("running older release is closed and replaced", "running", 0),
+    ("hung older release makes the setup fail and change nothing", "hung", 2),
+)
+
+# The uninstaller with the program open: a hung one makes it refuse and remove nothing; a
+# running one is closed and everything goes. The refusal is run with _?= so that the status is
+# the uninstaller's own, not that of the copy it starts and leaves at once.
+# Row: what it proves, the program's state, the uninstaller's exit status (0 when it wins).
+UNINSTALLS_WHILE_OPEN = (
+    ("hung program makes the uninstaller refuse and remove nothing", "hung", 2),
+    ("running program is closed and removed with everything", "running", 0),
+)
+
+
+def check_setup_upgrades(older, new, prefix, program, menu, target):
+    """Runs after the plain install and uninstall, so it starts with nothing installed."""
+    def expect(want, message):
+        check_state(installed_state(prefix, program, "HKCU", [menu], target), want, message, (older, new))
+    for what, program_state, want_status in SETUP_UPGRADES:
+        wins = want_status == 0
+        wine(str(older.package), "/S", check_status=False)
+        wait_for_wine()
+        expect(release_state(older), f"setup upgrade, {what}: the older release is installed first")
+        status, ended = with_program(program_state, program,
+                                     lambda: wine(str(new.package), "/S", check_status=False).returncode)
+        check(status == want_status, f"setup upgrade, {what}: exit status {status}, want {want_status}")
+        expect(release_state(new if wins else older),
+               f"setup upgrade, {what}: {'the new' if wins else 'only the older'} release is installed, "
+               "with one entry and one shortcut")
+        if program_state == "running":
+            check(ended, f"setup upgrade, {what}: the program has ended")
+
+    uninstaller = program.parent / "Uninstall.exe"
+    wine(str(new.package), "/S", check_status=False)
+    wait_for_wine()
+    for what, program_state, want_status in UNINSTALLS_WHILE_OPEN:
+        wins = want_status == 0
+        expect(release_state(new), f"uninstall, {what}: the new release is installed first")
+        arguments = ["/S"] if wins else ["/S", "_?=" + str(pathlib.PureWindowsPath(target).parent)]
+        status, ended = with_program(program_state, program,
+                                     lambda: wine(str(uninstaller), *arguments, check_status=False).returncode)
+        check(status == want_status, f"uninstall, {what}: exit status {status}, want {want_status}")
+        expect(NOTHING_INSTALLED if wins else release_state(new),
+               f"uninstall, {what}: program, entry and shortcut all {'gone' if wins else 'kept'}")
+        if program_state == "running":
+            check(ended, f"uninstall, {what}: the program has ended")
+    check(not program.parent.exists(), "the uninstaller that closed the program removes its folder too")
+
+
+def prefix_snapshot(prefix):
+    """Every file and folder on C: and every registry value with its key, for a before-and-after
+    comparison; Wine writes the registry files once its server has ended."""
+    wait_for_wine()
+    drive = prefix / "drive_c"
+    paths = {str(path.relative_to(drive)) for path in drive.rglob("*")}
+    registry = set()
+    for name in ("system.reg", "user.reg", "userdef.reg"):
+        key = None
+        for line in (prefix / name).read_text(errors="replace").splitlines():
+            if line.startswith("["):
+                key = line.split("] ")[0]
+            # A value with its key; an empty key holds nothing. Wine renews each device's driver
+            # date whenever it starts.
+            elif line.startswith(("\"", "@=")) and not line.startswith('"DriverDateData"'):
+                registry.add((key, line))
+    return paths, registry
+
+
+def msiexec(*arguments):
+    status = wine("msiexec", *arguments, "/qn", check_status=False).returncode
+    wait_for_wine()
+    return status
+
+
+# The MSI under Windows Installer: a newer release replaces the older in place and leaves one
+# entry; an older one over it is refused (1603, which Unix sees as 1603 % 256) and changes nothing.
+# Row: what it proves, the package run (older or new), msiexec's exit status, the release after it.
+MSI_INSTALLS = (
+    ("older release installs", "older", 0, "older"),
+    ("new release upgrades it in place", "new", 0, "new"),
+    ("older release over the new one is refused", "older", 1603 % 256, "new"),
+)
+
+
+def check_msi(older, new, prefix, icon):
+    """Runs after the setup checks, with nothing installed."""
+    program_files, *profiles = wine("cmd", "/c", "echo %ProgramW6432%&echo %ProgramData%&echo %APPDATA%").stdout.splitlines()
+    target = program_files + r"\Veltrix\Veltrix.exe"
+    program = unix_path(target)
+    # Wine keeps an all-users Start menu of its own, but puts the shortcuts of a per-machine MSI
+    # into the user's; Windows puts them into the all-users one.
+    menus = [unix_path(profile + r"\Microsoft\Windows\Start Menu\Programs") for profile in profiles]
+    releases = {"older": older, "new": new}
+    before = prefix_snapshot(prefix)
+    for what, package, want_status, after in MSI_INSTALLS:
+        status = msiexec("/i", str(releases[package].package))
+        check(status == want_status, f"MSI, {what}: exit status {status}, want {want_status}")
+        check_state(installed_state(prefix, program, "HKLM", menus, target), release_state(releases[after]),
+                    f"MSI, {what}: the {after} release in Program Files, one entry, one Start menu shortcut",
+                    (older, new))
+    for key, values in uninstall_entries(prefix, "HKLM").items():
+        for name, want in (("Publisher", '"Veltrix"'), ("NoModify", "dword:00000001"), ("NoRepair", "dword:00000001")):
+            check(values.get(name) == want, f"MSI entry {name} = {want}, not {values.get(name)}")
+        # Windows shows the entry's icon from the copy Windows Installer keeps of the product's.
+        code = key.rsplit("\\", 1)[-1]
+        kept_icon = prefix / "drive_c/windows/Installer" / code / icon.name
+        check(kept_icon.is_file() and kept_icon.read_bytes() == icon.read_bytes(),
+              f"the MSI gives its entry {code} the program icon")
+
+    status = msiexec("/x", str(new.package))
+    check(status == 0, f"MSI removal exit status {status}")
+    paths, registry = prefix_snapshot(prefix)
+    # Windows Installer's own cache folder stays, empty.
+    left = sorted(paths - before[0] - {r"windows/Installer"})
+    check(not left, f"MSI removal leaves no file behind: {left}")
+    changed = sorted(registry ^ before[1])
+    check(not changed, f"MSI removal leaves the registry as it was: {changed[:10]}")
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--installer", type=pathlib.Path, required=True)
     parser.add_argument("--zip", type=pathlib.Path, required=True)
     parser.add_argument("--version", required=True)
+    parser.add_argument("--msi", type=pathlib.Path, required=True)
+    parser.add_argument("--msi-version", required=True)
+    parser.add_argument("--cpack", required=True)
+    parser.add_argument("--cpack-config", type=pathlib.Path, required=True)
     parser.add_argument("--icon", type=pathlib.Path, required=True)
     parser.add_argument("--work", type=pathlib.Path, required=True)
     args = parser.parse_args()
     harness.claim_leftovers("packaging_windows")
     check(args.zip.is_file(), f"{args.zip} was built")
     check(args.installer.is_file(), f"{args.installer} was built")
-    if args.zip.is_file() and args.installer.is_file():
+    check(args.msi.is_file(), f"{args.msi} was built")
+    if args.zip.is_file() and args.installer.is_file() and args.msi.is_file():
         zipped_program = check_zip(args.zip, args.version)
-        check_installer(args.installer.resolve(), args.version, args.icon, args.work.resolve(), zipped_program)
+        work = args.work.resolve()
+        # Beside the prefix's folder, which the installer check starts afresh.
+        older = make_older_release(args.cpack, args.cpack_config, zipped_program, work.with_name(work.name + "-older"))
+        msi = Release(args.msi.resolve(), args.msi_version, zipped_program)
+        check_installer(args.installer.resolve(), args.version, args.icon, work, zipped_program, older, msi)
     return session.summary()
 
 

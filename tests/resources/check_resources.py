@@ -22,6 +22,7 @@ SIZES = (16, 32, 48)
 
 DISPLAY_VERSION = "1.00"
 VERSION_STRINGS = {
+    "FileDescription": "Veltrix",
     "FileVersion": DISPLAY_VERSION,
     "InternalName": "Veltrix",
     "OriginalFilename": "Veltrix.exe",
