@@ -8,7 +8,10 @@
 // An amount field that edits like the native edit control: every insertion by the user (typing,
 // pasting, dropping, an input method) first removes the selection, then adds only as many
 // characters as keep the text within form1::MaxTypedLength, nothing where a longer result stands.
-// Deleting always works. Undo and redo step through exactly the texts the field has held.
+// Deleting always works. What fits goes in through QLineEdit's own insert, so screen readers hear
+// one insertion and input methods keep their composition. Undo and redo step through every text
+// the field has held, as Qt's line edits do: unlike the native edit control's single step, since
+// each edition's fields behave as that platform's fields do.
 class AmountEdit : public QLineEdit
 {
     Q_OBJECT
@@ -38,7 +41,11 @@ private:
     void undoEdit();
     void redoEdit();
     void restore(const QString &text);
+    void replaceWhole(const QString &text);
+    bool isOverPreedit(const QPoint &point);
 
     EditHistory history;
     bool restoring = false;
+    // The input method's uncommitted text, which QLineEdit shows at the caret but does not tell.
+    QString preedit;
 };
