@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -132,18 +133,22 @@ void AmountEdit::inputMethodEvent(QInputMethodEvent *event)
 }
 
 // Dropped text goes in at the drop point, as QLineEdit drops it. The source removes what it gave
-// only when the drop is a move, so a drop that takes part of the text is a copy, and one that
-// takes nothing is refused.
+// when the drop is a move, so a drop that takes part of the text is a copy, and one that takes
+// nothing, or a part that the source lets only move, is refused.
 void AmountEdit::dropEvent(QDropEvent *event)
 {
     const QString dropped = event->mimeData()->text();
     if (dropped.isNull() || isReadOnly())
         return QLineEdit::dropEvent(event);
+    // QLineEdit has the input method commit what it composes before the drop goes in: what fits is
+    // counted after that.
+    if (!preedit.isEmpty())
+        QGuiApplication::inputMethod()->commit();
     const QString fitting = typingrule::fittingStart(
         text(), cursorPositionAt(event->position().toPoint()), dropped);
     if (fitting == dropped)
         return QLineEdit::dropEvent(event);
-    if (fitting.isEmpty()) {
+    if (fitting.isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
         // QLineEdit hides the caret it drew while the drag moved over the field only when the
         // drag leaves or drops there.
         QDragLeaveEvent leave;

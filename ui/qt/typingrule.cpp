@@ -27,6 +27,8 @@ QString fittingStart(const QString &remaining, qsizetype at, const QString &inse
 {
     if (visibleLength(remaining) >= form1::MaxTypedLength)
         return {};
+    // QLineEdit counts positions in the uncommitted text of an input method too.
+    at = qBound(qsizetype(0), at, remaining.size());
     const QStringView looked = QStringView(inserted).left(longestLooked);
     // Counted in the resulting text, not in `inserted` alone: a combining mark at its start joins
     // the character before the caret. Each further cluster adds about one character, so the loop
