@@ -19,7 +19,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
-#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
 #include <QtGui/private/qinputmethod_p.h>
@@ -47,7 +46,8 @@ public:
         QInputMethodEvent done;
         done.setCommitString(composing);
         composing.clear();
-        QCoreApplication::sendEvent(QGuiApplication::focusObject(), &done);
+        if (QObject *field = QGuiApplication::focusObject())
+            QCoreApplication::sendEvent(field, &done);
     }
 
     // Starts composing `text` in `field`, as a dead key does.
