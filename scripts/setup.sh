@@ -12,6 +12,8 @@ packages=(
   libx11-dev dbus-daemon
   # window
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
+  # window tests: a stand-in input method that counts what the fields ask of it
+  qt6-base-private-dev
   # window: asks the X11 window manager for its frame before showing the window
   libxcb1-dev
   # window tests under a real X server, seen from outside

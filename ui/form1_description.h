@@ -1,6 +1,8 @@
 // What every edition of the window agrees on, in one place: the controls with their captions,
 // geometry and tab order, the title, the typing limit and the failure texts. No toolkit here, so
-// the Qt window and the Win32 window are both drawn from this table and cannot drift apart.
+// the Qt window and the Win32 window are both drawn from this table, and these cannot drift
+// apart. How a field edits beyond the typing limit (undo, the menu, drag and drop) is not
+// shared: each edition's fields behave as that platform's fields do.
 #pragma once
 
 #include "calc/calc.h"

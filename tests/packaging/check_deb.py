@@ -84,6 +84,7 @@ EXPECTED_FILES = {
     "usr/share/icons/hicolor/16x16/apps/cz.veltrix.Veltrix.png": "-rw-r--r--",
     "usr/share/icons/hicolor/32x32/apps/cz.veltrix.Veltrix.png": "-rw-r--r--",
     "usr/share/icons/hicolor/48x48/apps/cz.veltrix.Veltrix.png": "-rw-r--r--",
+    "usr/share/icons/hicolor/scalable/apps/cz.veltrix.Veltrix.svg": "-rw-r--r--",
     "usr/share/man/man1/veltrix.1.gz": "-rw-r--r--",
     "usr/share/metainfo/cz.veltrix.Veltrix.metainfo.xml": "-rw-r--r--",
 }

@@ -353,9 +353,10 @@ def check_install(args):
         for line in installed:
             print(line)
         icons = {f"share/icons/hicolor/{s}x{s}/apps/{args.app_id}.png": s for s in SIZES}
+        scalable = f"share/icons/hicolor/scalable/apps/{args.app_id}.svg"
         wanted = sorted(["bin/veltrix",
                          f"share/applications/{args.app_id}.desktop",
-                         f"share/metainfo/{args.app_id}.metainfo.xml", *icons,
+                         f"share/metainfo/{args.app_id}.metainfo.xml", *icons, scalable,
                          "share/doc/veltrix/copyright", "share/doc/veltrix/changelog.gz",
                          "share/man/man1/veltrix.1.gz"])
         expect(installed == wanted, f"installed {installed}, want {wanted}")
@@ -363,6 +364,8 @@ def check_install(args):
         for path, size in icons.items():
             width, height, _ = read_png(usr / path)
             expect((width, height) == (size, size), f"{path} is {width}x{height}")
+        svg = ElementTree.parse(usr / scalable).getroot()
+        expect(svg.tag == "{http://www.w3.org/2000/svg}svg", f"{scalable} is not an SVG drawing: {svg.tag}")
 
         # What a desktop shell resolves: Exec on the installed PATH, Icon in the hicolor theme.
         entry = desktop_entry(usr / f"share/applications/{args.app_id}.desktop")

@@ -8,6 +8,9 @@ void EditHistory::startWith(const QString &text)
 
 void EditHistory::record(const QString &text)
 {
+    // QLineEdit reports a change where typing replaced a selection with the same text.
+    if (text == texts[current])
+        return;
     texts.resize(current + 1);
     texts.append(text);
     ++current;

@@ -11,7 +11,8 @@ class EditHistory
 public:
     // Forgets every other text: the field now holds `text` and nothing can be undone.
     void startWith(const QString &text);
-    // The field now holds `text`; what had been undone can no longer be redone.
+    // The field now holds `text`; what had been undone can no longer be redone. The text it
+    // already held is no new step.
     void record(const QString &text);
 
     // The text held before (after) the current one, which becomes the current one; none at the ends.

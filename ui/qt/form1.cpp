@@ -4,6 +4,8 @@
 #include "ui/form1_description.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
@@ -22,6 +24,20 @@ constexpr int px(int twips) { return form1::ToPixels(twips, 96); }
 QRect pixels(const form1::Control &control)
 {
     return QRect(px(control.left), px(control.top), px(control.width), px(control.height));
+}
+
+// 9 points at 96 dots per inch, the other edition's cap: the tallest font whose digits and "Kč"
+// show whole in the 19-pixel fields and 17-pixel labels.
+constexpr int largestFontPixels = 12;
+
+// The platform's dialog font at most that tall. A desktop's font setting or QT_FONT_DPI can make
+// it any size; the cap is in device-independent pixels, so denser screens still scale it.
+QFont dialogFont()
+{
+    QFont font = QApplication::font();
+    if (QFontInfo(font).pixelSize() > largestFontPixels)
+        font.setPixelSize(largestFontPixels);
+    return font;
 }
 
 // The one report of a failure that left a recalculation: names it in a modal box and, once that
@@ -43,6 +59,7 @@ Form1::Form1(QWidget *parent)
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(form1::Title));
     setFixedSize(px(form1::ClientWidth), px(form1::ClientHeight));
+    setFont(dialogFont());
 
     // Created in tab order, so Qt's focus chain is the table's; group boxes and labels take no focus.
     std::map<calc::AmountField, QGroupBox *> groups;

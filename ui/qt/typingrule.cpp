@@ -14,18 +14,33 @@ qsizetype visibleLength(const QString &text)
     return count;
 }
 
+namespace {
+
+// However much is pasted, nine characters are the most that go in, so only the start of it is
+// looked at; 64 UTF-16 units leave room for a letter with many marks or a long emoji sequence. A
+// character longer than that is refused rather than split.
+constexpr qsizetype longestLooked = qsizetype(form1::MaxTypedLength) * 64;
+
+} // namespace
+
 QString fittingStart(const QString &remaining, qsizetype at, const QString &inserted)
 {
     if (visibleLength(remaining) >= form1::MaxTypedLength)
         return {};
+    // QLineEdit counts positions in the uncommitted text of an input method too.
+    at = qBound(qsizetype(0), at, remaining.size());
+    const QStringView looked = QStringView(inserted).left(longestLooked);
     // Counted in the resulting text, not in `inserted` alone: a combining mark at its start joins
     // the character before the caret. Each further cluster adds about one character, so the loop
-    // ends after some ten rounds however long the inserted text is.
-    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, inserted);
+    // ends after some ten rounds.
+    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, looked);
     qsizetype fits = 0;
     for (qsizetype end = boundaries.toNextBoundary(); end != -1; end = boundaries.toNextBoundary()) {
+        // Where the start was cut off, its last character may go on past the cut.
+        if (end == looked.size() && looked.size() < inserted.size())
+            break;
         QString candidate = remaining;
-        if (visibleLength(candidate.insert(at, QStringView(inserted).left(end))) > form1::MaxTypedLength)
+        if (visibleLength(candidate.insert(at, looked.left(end))) > form1::MaxTypedLength)
             break;
         fits = end;
     }

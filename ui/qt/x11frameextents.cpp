@@ -40,6 +40,24 @@ Reply<xcb_get_property_reply_t> property(xcb_connection_t *connection, xcb_windo
         connection, xcb_get_property(connection, false, window, name, type, 0, longs), nullptr));
 }
 
+// The window that a running EWMH window manager names on the root, and which names itself back.
+std::optional<xcb_window_t> checkWindow(xcb_connection_t *connection, xcb_window_t window,
+                                        xcb_atom_t check)
+{
+    const auto reply = property(connection, window, check, XCB_ATOM_WINDOW, 1);
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 4)
+        return std::nullopt;
+    return *static_cast<const xcb_window_t *>(xcb_get_property_value(reply.get()));
+}
+
+// A window manager that died leaves its _NET_SUPPORTED on the root, but its check window is gone.
+bool windowManagerRuns(xcb_connection_t *connection, xcb_window_t root)
+{
+    const xcb_atom_t check = atom(connection, "_NET_SUPPORTING_WM_CHECK");
+    const std::optional<xcb_window_t> named = checkWindow(connection, root, check);
+    return named && checkWindow(connection, *named, check) == named;
+}
+
 bool offered(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t request)
 {
     const auto supported = property(connection, root, atom(connection, "_NET_SUPPORTED"),
@@ -74,7 +92,7 @@ std::optional<QMargins> x11FrameExtents(QWindow *window)
     const Reply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(connection, xcb_query_tree(connection, id), nullptr));
     const xcb_atom_t request = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-    if (!tree || !offered(connection, tree->root, request))
+    if (!tree || !windowManagerRuns(connection, tree->root) || !offered(connection, tree->root, request))
         return std::nullopt;
 
     xcb_client_message_event_t message{};

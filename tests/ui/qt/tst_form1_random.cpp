@@ -180,7 +180,7 @@ void tst_Form1Random::randomKeys_data()
     QTest::addColumn<unsigned>("stream"); // keeps each row's keys apart and replayable alone
 
     QTest::newRow("period") << "en_US" << "." << 1u;
-    // Results are written with a comma that reads back as the end of the number.
+    // Results are written with a comma, which reads back as the decimal separator it is.
     QTest::newRow("comma") << "cs_CZ" << "," << 2u;
 }
 

@@ -98,6 +98,62 @@ def key(*names):
     subprocess.run(["xdotool", "key", "--delay", "100", *names], check=True)
 
 
+def heard_edits(pyatspi, pid, name, act, expected_text):
+    """What a screen reader hears of the field `name` while `act` edits it until it holds
+    expected_text: (kind, offset, text) of each text change. A field that replaces its whole text
+    is heard deleting it before inserting, so once an insertion has come all is heard."""
+    from gi.repository import GLib
+
+    heard = []
+
+    def hear(event):
+        source = event.source
+        if source.name == name and source.get_application().get_process_id() == pid:
+            heard.append((event.type.minor, event.detail1, event.any_data))
+
+    pyatspi.Registry.registerEventListener(hear, "object:text-changed")
+    try:
+        act()
+
+        def settled():
+            while GLib.MainContext.default().iteration(False):
+                pass
+            return any(kind == "insert" for kind, _, _ in heard) and field_texts(pyatspi, pid).get(name) == expected_text
+        wait_for("text events", settled)
+    finally:
+        pyatspi.Registry.deregisterEventListener(hear, "object:text-changed")
+    return heard
+
+
+def check_edits_heard(pyatspi, pid, owners):
+    """Typing, a paste and an input method's commit are each one insertion, as in a plain line
+    edit, so that a screen reader echoes what went in rather than the whole field."""
+    def clear_to_12():
+        key("ctrl+a", "BackSpace")
+        subprocess.run(["xdotool", "type", "--delay", "100", "12"], check=True)
+        wait_for("12", lambda: field_texts(pyatspi, pid).get("Bez DPH") == "12")
+
+    clear_to_12()
+    heard = heard_edits(pyatspi, pid, "Bez DPH", lambda: key("5"), "125")
+    check(heard == [("insert", 2, "5")], f"a typed 5 is heard as one insertion: {heard}")
+
+    owners.append(serve("clipboard", b"3456789012"))
+    heard = heard_edits(pyatspi, pid, "Bez DPH", lambda: key("ctrl+v"), "125345678")
+    check(heard == [("insert", 3, "345678")], f"a paste is heard as one insertion of what fits: {heard}")
+
+    # Qt's own input method on X11 composes a dead key with the next letter and commits the result.
+    clear_to_12()
+    heard = heard_edits(pyatspi, pid, "Bez DPH", lambda: key("dead_acute", "e"), "12\u00e9")
+    check(heard == [("insert", 2, "\u00e9")], f"an input method's commit is heard as one insertion: {heard}")
+
+    # Under the X11 key bindings Ctrl+Shift+Insert pastes the primary selection, as in QLineEdit.
+    key("ctrl+a", "BackSpace")
+    owners.append(serve("primary", b"77"))
+    key("ctrl+shift+Insert")
+    check(wait_for("primary paste", lambda: field_texts(pyatspi, pid).get("Bez DPH") == "77"),
+          f"Ctrl+Shift+Insert pastes the primary selection: {field_texts(pyatspi, pid)}")
+
+
 def run(program):
     # A screen reader switches accessibility on over the session bus before programs start.
     subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
@@ -158,6 +214,8 @@ def run(program):
         middle = {BEZ: "100000000", VAT5: "105000000", VAT19: "119000000"}
         check(wait_for("middle paste", lambda: field_texts(pyatspi, app.pid) == middle),
               f"a middle-click paste keeps nine characters: {field_texts(pyatspi, app.pid)}")
+
+        check_edits_heard(pyatspi, app.pid, owners)
 
         subprocess.run(["xdotool", "key", "alt+F4"], check=True)
         wait_for("exit", lambda: app.poll() is not None)
