@@ -12,6 +12,8 @@
 //   settext NAME TEXT    replaces a field's text from outside (no key event)
 //   clipboard TEXT       puts TEXT on the clipboard
 //   activate other|form  activates a window of the probe's own, or Veltrix's window again
+//   textsize PERCENT     sets the non-client fonts to Windows 10's 9 points at PERCENT text
+//                        size, as Settings does: stored, and announced to every window
 #include "form1.h"
 #include "form1_reader.h"
 #include "text_conversion.h"
@@ -20,6 +22,7 @@
 #include <oleacc.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -72,6 +75,23 @@ std::string Font(HWND control)
     return out.str();
 }
 
+// What Settings > Accessibility > Text size does: every non-client font at 9 points times
+// `percent`, stored and announced with WM_SETTINGCHANGE (SPI_SETNONCLIENTMETRICS).
+bool SetTextSize(int percent)
+{
+    const UINT dpi = GetDpiForSystem();
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+        return false;
+    const LONG height = -MulDiv(MulDiv(9, int(dpi), 72), percent, 100);
+    for (LOGFONTW *font : {&metrics.lfCaptionFont, &metrics.lfSmCaptionFont, &metrics.lfMenuFont,
+                           &metrics.lfStatusFont, &metrics.lfMessageFont})
+        font->lfHeight = height;
+    return SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics,
+                                 SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+}
+
 std::string Facts(const Form1Reader &reader)
 {
     HWND form = reader.Form();
@@ -97,8 +117,9 @@ std::string Facts(const Form1Reader &reader)
         << ",\"exstyle\":" << GetWindowLongW(form, GWL_EXSTYLE) << ",\"window\":" << Rect(window)
         << ",\"client\":" << Rect(client) << ",\"client_origin\":[" << origin.x << ',' << origin.y
         << "],\"work\":" << Rect(work)
-        << ",\"icon_big\":" << (GetClassLongPtrW(form, GCLP_HICON) ? "true" : "false")
-        << ",\"icon_small\":" << (GetClassLongPtrW(form, GCLP_HICONSM) ? "true" : "false")
+        // Wine 8 answers WM_GETICON with null, so these show the icons on Windows only.
+        << ",\"icon_big\":" << (SendMessageW(form, WM_GETICON, ICON_BIG, 0) ? "true" : "false")
+        << ",\"icon_small\":" << (SendMessageW(form, WM_GETICON, ICON_SMALL, 0) ? "true" : "false")
         << ",\"message_font\":{\"face\":" << Quoted(ToUtf8(metrics.lfMessageFont.lfFaceName))
         << ",\"height\":" << metrics.lfMessageFont.lfHeight << "},\"controls\":[";
     // In z-order, which is the order IsDialogMessage walks.
@@ -274,6 +295,8 @@ int main()
             std::cout << "ok" << std::endl;
         } else if (command == "clipboard") {
             std::cout << (PutOnClipboard(rest) ? "ok" : "failed") << std::endl;
+        } else if (command == "textsize") {
+            std::cout << (SetTextSize(std::atoi(name.c_str())) ? "ok" : "failed") << std::endl;
         } else if (command == "activate") {
             std::cout << (Activate(form, name, other) ? "ok" : "failed") << std::endl;
         } else {
