@@ -113,6 +113,9 @@ Form1::Form1(HINSTANCE instance, int show)
                      SWP_NOZORDER | SWP_NOACTIVATE);
     } catch (...) {
         DestroyWindow(window);
+        // Its WM_DESTROY has posted the quit, which would close the failure report's box at once.
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         throw;
     }
     lastFocus = Field(calc::AmountField::txtBez);

@@ -360,8 +360,8 @@ class Screen:
     """The X screen's pixels at one moment."""
 
     def __init__(self, session):
-        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=session.env, check=True,
-                             capture_output=True).stdout
+        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                             env=session.env, check=True, capture_output=True).stdout
         header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
         self.width = int(header[1])
         self.pixels = ppm[header.end():]
