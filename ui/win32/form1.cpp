@@ -190,10 +190,6 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == SPI_SETNONCLIENTMETRICS)
             ApplyFont(GetDpiForWindow(window));
         break;
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_MAXIMIZE)
-            return 0;
-        break;
     case WM_SIZE:
         OnSize(wParam);
         return 0;
@@ -303,8 +299,8 @@ void Form1::OnDpiChanged(UINT dpi, const RECT &suggested)
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// A maximize that did not come through the system menu (a maximized start, another program's
-// ShowWindow) is undone: the window keeps its one size and place.
+// However it came (a maximized start, another program's ShowWindow or SC_MAXIMIZE), a maximize is
+// undone: the window keeps its one size and place.
 void Form1::OnSize(WPARAM kind)
 {
     if (kind == SIZE_MAXIMIZED)

@@ -12,6 +12,8 @@
 //   settext NAME TEXT    replaces a field's text from outside (no key event)
 //   clipboard TEXT       puts TEXT on the clipboard
 //   activate other|form  activates a window of the probe's own, or Veltrix's window again
+//   maximize syscommand|show  asks the window to maximize: as the system menu or a caption
+//                        double-click does, or as another program's ShowWindow does
 //   textsize PERCENT     sets the non-client fonts to Windows 10's 9 points at PERCENT text
 //                        size, as Settings does: stored, and announced to every window
 #include "form1.h"
@@ -295,6 +297,12 @@ int main()
             std::cout << "ok" << std::endl;
         } else if (command == "clipboard") {
             std::cout << (PutOnClipboard(rest) ? "ok" : "failed") << std::endl;
+        } else if (command == "maximize") {
+            if (name == "syscommand")
+                SendMessageW(form, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+            else
+                ShowWindow(form, SW_MAXIMIZE);
+            std::cout << "ok" << std::endl;
         } else if (command == "textsize") {
             std::cout << (SetTextSize(std::atoi(name.c_str())) ? "ok" : "failed") << std::endl;
         } else if (command == "activate") {

@@ -426,6 +426,11 @@ def desktop_run(session, program_path, probe, desktop, dpi, percent, maximized, 
     program.expect_texts(["1000", "1050", "1190"], f"{what}: typing 1000")
     check_desktop_window(program, dpi, what)
     program.screenshot(f"desktop-{dpi}dpi-{percent}pct" + ("-maximized" if maximized else ""))
+    for way in ("syscommand", "show"):
+        probe.ask("maximize", way)
+        facts = probe.json("facts")
+        check(not facts["style"] & WS_MAXIMIZE and facts["window"] == program.facts["window"],
+              f"{what}: asked to maximize by {way}, the window stays as it was: {facts['window']}")
     if live_percent:
         what = f"{dpi} dpi, text {percent} % changed to {live_percent} % while running"
         check(probe.ask("textsize", str(live_percent)) == "ok", f"{what}: the text size is set")
