@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up time (process start until the X server maps the window) and peak resident memory of
-# Veltrix.exe under Wine against a bare Win32 window of the same shape (bench/baseline_win32), and
-# the size of the stripped Veltrix.exe.
+# Veltrix.exe under Wine against the smallest correct Win32 window of the same shape
+# (bench/baseline_win32), and the size of the stripped Veltrix.exe.
 #
 #   bash bench/startup-wine.sh [WINDOWS_BUILD_DIR] [LINUX_BUILD_DIR] [RUNS]
 #                                     defaults: build/windows build/release 21

@@ -1,32 +1,37 @@
 #include "amount_edit.h"
+#include "system_error.h"
 #include "text_conversion.h"
 #include "ui/form1_description.h"
 
 #include <commctrl.h>
 
-#include <system_error>
-
 namespace {
 
-LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                          DWORD_PTR listener)
+// The subclass is told apart by its listener, and carries its field as the reference data, so a
+// release needs no look-up of which amount the edit holds.
+LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR listener,
+                          DWORD_PTR field)
 {
-    const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
     // Windows sends one release per physical release, however long the key was held. Releases
     // with Alt down, and of Alt or F10 themselves, come as WM_SYSKEYUP; they are key releases in
-    // the field all the same, as they are to the Linux window.
+    // the field all the same, as they are to the Linux window. The recalculation runs first: the
+    // edit's handling of the Apps key's release opens the context menu and runs it to its end,
+    // and a paste chosen there must wait for the next release, as any change without one does.
     if (message == WM_KEYUP || message == WM_SYSKEYUP)
-        reinterpret_cast<KeyReleaseListener *>(listener)->KeyReleased(edit);
-    return result;
+        reinterpret_cast<KeyReleaseListener *>(listener)->KeyReleased(calc::AmountField(field));
+    else if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(edit, EditProc, listener);
+    return DefSubclassProc(edit, message, wParam, lParam);
 }
 
 } // namespace
 
-void MakeAmountEdit(HWND edit, KeyReleaseListener &listener)
+void MakeAmountEdit(HWND edit, calc::AmountField field, KeyReleaseListener &listener)
 {
     // The control's own limit binds typing and pasting only; WM_SETTEXT still writes whole.
     SendMessageW(edit, EM_SETLIMITTEXT, form1::MaxTypedLength, 0);
-    SetWindowSubclass(edit, EditProc, 0, reinterpret_cast<DWORD_PTR>(&listener));
+    if (!SetWindowSubclass(edit, EditProc, reinterpret_cast<UINT_PTR>(&listener), DWORD_PTR(field)))
+        ThrowLastError("SetWindowSubclass");
 }
 
 std::string EditText(HWND edit)
@@ -39,7 +44,7 @@ std::string EditText(HWND edit)
 void ShowResult(HWND edit, const std::string &text)
 {
     if (!SetWindowTextW(edit, ToUtf16(text).c_str()))
-        throw std::system_error(int(GetLastError()), std::system_category(), "SetWindowText");
+        ThrowLastError("SetWindowText");
     SendMessageW(edit, EM_SETSEL, 0, 0);
     SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }

@@ -1,11 +1,14 @@
 #include "form1.h"
 #include "accessible_name.h"
+#include "dialog_font.h"
 #include "failure_report.h"
+#include "program_icon.h"
+#include "system_error.h"
 #include "text_conversion.h"
 
 #include <cstdlib>
 #include <stdexcept>
-#include <system_error>
+#include <tuple>
 
 namespace {
 
@@ -13,12 +16,6 @@ namespace {
 // minimize or maximize box.
 constexpr DWORD windowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD windowExStyle = 0;
-constexpr int programIconId = 1;  // resources/veltrix.rc
-
-[[noreturn]] void ThrowLastError(const char *what)
-{
-    throw std::system_error(int(GetLastError()), std::system_category(), what);
-}
 
 struct ControlClass {
     const wchar_t *name;
@@ -54,24 +51,21 @@ RECT PixelRect(const form1::Control &control, UINT dpi)
             form1::ToPixels(left + control.width, scale), form1::ToPixels(top + control.height, scale)};
 }
 
-// The platform's dialog font: the message font of the non-client metrics, at `dpi`.
-HFONT MessageFont(UINT dpi)
+// The whole window, frame and caption included, around the table's client area at `dpi`.
+SIZE FrameSize(UINT dpi)
 {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
-        ThrowLastError("SystemParametersInfoForDpi");
-    HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-    if (!font)
-        throw std::runtime_error("CreateFontIndirect failed");
-    return font;
+    const int scale = int(dpi);
+    RECT frame{0, 0, form1::ToPixels(form1::ClientWidth, scale),
+               form1::ToPixels(form1::ClientHeight, scale)};
+    AdjustWindowRectExForDpi(&frame, windowStyle, FALSE, windowExStyle, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
-HICON ProgramIcon(HINSTANCE instance, int sizeMetric)
+// The window has one size, so a maximized start (a shortcut set to "Maximized", start /max)
+// shows it normally instead.
+int NormalShowCommand(int show)
 {
-    const int size = GetSystemMetrics(sizeMetric);
-    return static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(programIconId), IMAGE_ICON, size, size, LR_SHARED));
+    return show == SW_SHOWMAXIMIZED ? SW_SHOWNORMAL : show;
 }
 
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure)
@@ -80,8 +74,6 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure)
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    windowClass.hIcon = ProgramIcon(instance, SM_CXICON);
-    windowClass.hIconSm = ProgramIcon(instance, SM_CXSMICON);
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = Form1::ClassName;
@@ -110,27 +102,37 @@ Form1::Form1(HINSTANCE instance, int show)
         ThrowLastError("CreateWindowEx");
     try {
         CreateControls();
-        LayOut(GetDpiForWindow(window));
+        const UINT dpi = GetDpiForWindow(window);
+        LayOut(dpi);
+        ApplyFont(dpi);
+        ApplyIcons(dpi);
         // The whole window, frame included, is centred.
-        RECT frame;
-        GetWindowRect(window, &frame);
-        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-        SetWindowPos(window, nullptr, (workArea.left + workArea.right - width) / 2,
-                     (workArea.top + workArea.bottom - height) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const SIZE frame = FrameSize(dpi);
+        SetWindowPos(window, nullptr, (workArea.left + workArea.right - frame.cx) / 2,
+                     (workArea.top + workArea.bottom - frame.cy) / 2, frame.cx, frame.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     } catch (...) {
         DestroyWindow(window);
+        // Its WM_DESTROY has posted the quit, which would close the failure report's box at once.
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         throw;
     }
     lastFocus = Field(calc::AmountField::txtBez);
-    ShowWindow(window, show);
+    // The first ShowWindow of a process may take its command from the STARTUPINFO of the program
+    // that started it instead; OnSize undoes a maximize that comes that way.
+    ShowWindow(window, NormalShowCommand(show));
 }
 
 Form1::~Form1()
 {
-    DestroyWindow(window);
+    if (window)
+        DestroyWindow(window);
     if (font)
         DeleteObject(font);
+    for (HICON icon : {bigIcon, smallIcon})
+        if (icon)
+            DestroyIcon(icon);
 }
 
 int Form1::Run()
@@ -157,8 +159,11 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     auto form = reinterpret_cast<Form1 *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form)
         return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY)
+    if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        form->window = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     LRESULT result = 0;
     form->Guarded([&] { result = form->Handle(message, wParam, lParam); });
     return result;
@@ -170,11 +175,30 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ACTIVATE:
         OnActivate(wParam);
         return 0;
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO *>(lParam));
+        return 0;
+    case WM_GETDPISCALEDSIZE:
+        // Edges are rounded one by one, so the frame at the new DPI is not the old one scaled.
+        *reinterpret_cast<SIZE *>(lParam) = FrameSize(UINT(wParam));
+        return TRUE;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return 0;
+    case WM_SETTINGCHANGE:
+        // A new text size or message font applies at once.
+        if (wParam == SPI_SETNONCLIENTMETRICS)
+            ApplyFont(GetDpiForWindow(window));
+        break;
+    case WM_SIZE:
+        OnSize(wParam);
+        return 0;
     case WM_CLOSE:
-        // Close button, system menu and Alt+F4: end at once, asking nothing.
+        // Close button, system menu and Alt+F4: end at once, asking nothing. Once the window is
+        // gone, no key release still queued for a field can start a recalculation.
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
     }
@@ -197,7 +221,7 @@ void Form1::CreateControls()
         if (!made)
             ThrowLastError("CreateWindowEx for a control");
         if (control.kind == form1::ControlKind::AmountEdit) {
-            MakeAmountEdit(made, *this);
+            MakeAmountEdit(made, control.amount, *this);
             // What a screen reader announces on entering the field.
             SetAccessibleName(made, ToUtf16(form1::GroupOf(control.amount).text));
         }
@@ -205,25 +229,42 @@ void Form1::CreateControls()
     }
 }
 
+// The controls in the pixels of `dpi`, moved in one batch so that none is drawn in between.
 void Form1::LayOut(UINT dpi)
 {
-    HFONT newFont = MessageFont(dpi);
-    for (std::size_t i = 0; i < controls.size(); ++i) {
+    HDWP batch = BeginDeferWindowPos(int(controls.size()));
+    for (std::size_t i = 0; i < controls.size() && batch; ++i) {
         const RECT place = PixelRect(form1::Controls[i], dpi);
-        SetWindowPos(controls[i], nullptr, place.left, place.top, place.right - place.left,
-                     place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(controls[i], WM_SETFONT, reinterpret_cast<WPARAM>(newFont), TRUE);
+        batch = DeferWindowPos(batch, controls[i], nullptr, place.left, place.top,
+                               place.right - place.left, place.bottom - place.top,
+                               SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    if (!batch || !EndDeferWindowPos(batch))
+        ThrowLastError("DeferWindowPos");
+}
+
+void Form1::ApplyFont(UINT dpi)
+{
+    HFONT newFont = DialogFont(dpi);
+    for (HWND control : controls)
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(newFont), TRUE);
     if (font)
         DeleteObject(font);
     font = newFont;
+}
 
-    const int scale = int(dpi);
-    RECT frame{0, 0, form1::ToPixels(form1::ClientWidth, scale),
-               form1::ToPixels(form1::ClientHeight, scale)};
-    AdjustWindowRectExForDpi(&frame, windowStyle, FALSE, windowExStyle, dpi);
-    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+// Caption and taskbar icons drawn for this DPI, not stretched from another.
+void Form1::ApplyIcons(UINT dpi)
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (auto [kind, metric, icon] : {std::tuple{ICON_BIG, SM_CXICON, &bigIcon},
+                                      std::tuple{ICON_SMALL, SM_CXSMICON, &smallIcon}}) {
+        HICON made = ProgramIcon(instance, GetSystemMetricsForDpi(metric, dpi));
+        SendMessageW(window, WM_SETICON, WPARAM(kind), reinterpret_cast<LPARAM>(made));
+        if (*icon)
+            DestroyIcon(*icon);
+        *icon = made;
+    }
 }
 
 // Like a dialog, the window gives the focus back to the field that had it when it was left.
@@ -238,22 +279,41 @@ void Form1::OnActivate(WPARAM wParam)
     }
 }
 
-// Moved to a monitor of another density: the same layout in that monitor's pixels and font.
+// Without an answer Windows holds an overlapped window to the caption's minimum width, wider
+// than this window's frame once the caption buttons are large (Windows 10 and 11 metrics).
+void Form1::OnGetMinMaxInfo(MINMAXINFO &limits) const
+{
+    const SIZE frame = FrameSize(GetDpiForWindow(window));
+    limits.ptMinTrackSize = limits.ptMaxTrackSize = limits.ptMaxSize = {frame.cx, frame.cy};
+}
+
+// Moved to a monitor of another density: the same layout in that monitor's pixels, font and
+// icons, then one move into the rectangle Windows suggests, which keeps the window on that
+// monitor (moving and resizing apart can carry it back across the border).
 void Form1::OnDpiChanged(UINT dpi, const RECT &suggested)
 {
     LayOut(dpi);
-    SetWindowPos(window, nullptr, suggested.left, suggested.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyFont(dpi);
+    ApplyIcons(dpi);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// However it came (a maximized start, another program's ShowWindow or SC_MAXIMIZE), a maximize is
+// undone: the window keeps its one size and place.
+void Form1::OnSize(WPARAM kind)
+{
+    if (kind == SIZE_MAXIMIZED)
+        ShowWindow(window, SW_RESTORE);
 }
 
 // The focused edit receives the key release, so after Shift+Tab the release of Shift counts for
 // the field just entered.
-void Form1::KeyReleased(HWND edit) noexcept
+void Form1::KeyReleased(calc::AmountField field) noexcept
 {
     if (failed)
         return;
-    const std::size_t index = std::size_t(GetDlgCtrlID(edit) - FirstControlId);
-    Guarded([&] { calc::Recalculate(form1::Controls[index].amount, *this); });
+    Guarded([&] { calc::Recalculate(field, *this); });
 }
 
 template <typename Step>

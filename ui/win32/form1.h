@@ -21,7 +21,8 @@ public:
     static constexpr wchar_t ClassName[] = L"Veltrix.Form1";
 
     // Creates the window, centred on the primary monitor's work area with the focus in txtBez,
-    // and shows it. Throws std::system_error if Windows refuses.
+    // and shows it; never maximized, whatever `show` or the starting program asks. Throws
+    // std::runtime_error if Windows refuses.
     Form1(HINSTANCE instance, int show);
     ~Form1();
     Form1(const Form1 &) = delete;
@@ -40,9 +41,13 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void LayOut(UINT dpi);
+    void ApplyFont(UINT dpi);
+    void ApplyIcons(UINT dpi);
     void OnActivate(WPARAM wParam);
+    void OnGetMinMaxInfo(MINMAXINFO &limits) const;
     void OnDpiChanged(UINT dpi, const RECT &suggested);
-    void KeyReleased(HWND edit) noexcept override;
+    void OnSize(WPARAM kind);
+    void KeyReleased(calc::AmountField field) noexcept override;
     template <typename Step>
     void Guarded(Step &&step) noexcept;
     void ReportFailure(const std::exception &failure) noexcept;
@@ -52,5 +57,6 @@ private:
     std::array<HWND, std::size(form1::Controls)> controls{};  // by table index
     HWND lastFocus = nullptr;
     HFONT font = nullptr;
+    HICON bigIcon = nullptr, smallIcon = nullptr;
     bool failed = false;
 };

@@ -13,6 +13,10 @@
 //   clipboard TEXT       puts TEXT on the clipboard
 //   activate other|form  activates a window of the probe's own, or Veltrix's window again
 //   drained              "ok" once the window has handled the input that reached it before
+//   maximize syscommand|show  asks the window to maximize: as the system menu or a caption
+//                        double-click does, or as another program's ShowWindow does
+//   textsize PERCENT     sets the non-client fonts to Windows 10's 9 points at PERCENT text
+//                        size, as Settings does: stored, and announced to every window
 #include "form1.h"
 #include "form1_reader.h"
 #include "text_conversion.h"
@@ -21,6 +25,7 @@
 #include <oleacc.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -59,6 +64,23 @@ std::string ClassOf(HWND window)
     wchar_t name[64] = {};
     GetClassNameW(window, name, int(std::size(name)));
     return ToUtf8(name);
+}
+
+// What Settings > Accessibility > Text size does: every non-client font at 9 points times
+// `percent`, stored and announced with WM_SETTINGCHANGE (SPI_SETNONCLIENTMETRICS).
+bool SetTextSize(int percent)
+{
+    const UINT dpi = GetDpiForSystem();
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+        return false;
+    const LONG height = -MulDiv(MulDiv(9, int(dpi), 72), percent, 100);
+    for (LOGFONTW *font : {&metrics.lfCaptionFont, &metrics.lfSmCaptionFont, &metrics.lfMenuFont,
+                           &metrics.lfStatusFont, &metrics.lfMessageFont})
+        font->lfHeight = height;
+    return SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics,
+                                 SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
 }
 
 std::string Facts(const Form1Reader &reader)
@@ -252,6 +274,14 @@ int main()
             std::cout << (PutOnClipboard(rest) ? "ok" : "failed") << std::endl;
         } else if (command == "drained") {
             std::cout << (reader.Drained() ? "ok" : "busy") << std::endl;
+        } else if (command == "maximize") {
+            if (name == "syscommand")
+                SendMessageW(form, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+            else
+                ShowWindow(form, SW_MAXIMIZE);
+            std::cout << "ok" << std::endl;
+        } else if (command == "textsize") {
+            std::cout << (SetTextSize(std::atoi(name.c_str())) ? "ok" : "failed") << std::endl;
         } else if (command == "activate") {
             std::cout << (Activate(form, name, other) ? "ok" : "failed") << std::endl;
         } else {

@@ -3,13 +3,18 @@
 xdotool as real X key events, and read back by form1_probe.exe, a second Windows program under
 the same Wine server, over the Win32 API.
 
-Usage: window_e2e.py VELTRIX.EXE FORM1_PROBE.EXE BUILD-DIR. With VELTRIX_SCREENSHOTS=DIR it also
-saves screenshots there (the window, comma results, the overflow box, at 96 and 144 dpi).
-Leaves nothing running."""
+Usage: window_e2e.py [--desktop] VELTRIX.EXE FORM1_PROBE.EXE BUILD-DIR. With VELTRIX_SCREENSHOTS=DIR
+it also saves screenshots there (the window, comma results, the overflow box, at 96 and 144 dpi).
+--desktop runs the Windows desktop mode instead: the Wine prefix set to Windows 10/11's window
+metrics, text sizes 100 %, 125 % and 150 % at 96 and 144 dpi, a maximized start and a text size
+changed while the program runs, each judged from the pixels on the screen (screenshots
+desktop-*). Leaves nothing running, and the prefix's metrics as they were."""
 
 import json
 import os
 import pathlib
+import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -18,10 +23,10 @@ import time
 sys.path[:0] = [str(pathlib.Path(__file__).parent), str(pathlib.Path(__file__).parents[2])]
 import harness  # noqa: E402
 from harness import check, wait_for  # noqa: E402
-from wine_session import WineSession  # noqa: E402
+from wine_session import WineSession, windows_path  # noqa: E402
 
 WS_TABSTOP, WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_THICKFRAME = 0x10000, 0x10000, 0x20000, 0x40000
-WS_SYSMENU, WS_CAPTION = 0x80000, 0xC00000
+WS_SYSMENU, WS_CAPTION, WS_MAXIMIZE = 0x80000, 0xC00000, 0x1000000
 BS_GROUPBOX, BS_TYPEMASK = 7, 0xF
 # Long enough for the probe's own 20 s search for the window.
 ANSWER_SECONDS = 30
@@ -70,9 +75,9 @@ class Probe:
 class Program:
     """One run of Veltrix.exe, driven through its X window."""
 
-    def __init__(self, session, path, probe):
+    def __init__(self, session, path, probe, launcher=()):
         self.session, self.probe = session, probe
-        self.process = session.start(path)
+        self.process = session.start(*launcher, path)
         self.found = probe.ask("find") == "ok"
         xids = wait_for(lambda: self.xdotool_output("search", "--name", "^Veltrix$").split(), 10)
         self.found = self.found and bool(xids)
@@ -154,6 +159,14 @@ def check_layout(facts, scale):
             check(rect_of(facts, name) == px(rect), f"{name} at {px(rect)}, is {rect_of(facts, name)}")
 
 
+def check_centred(facts):
+    left, top, width, height = facts["window"]
+    wx, wy, ww, wh = facts["work"]
+    margins = (left - wx, wx + ww - left - width, top - wy, wy + wh - top - height)
+    check(abs(margins[0] - margins[1]) <= 1 and abs(margins[2] - margins[3]) <= 1,
+          f"whole window centred on the work area {facts['work']}: margins {margins}")
+
+
 def check_window(program):
     facts = program.facts
     check(facts["title"] == "Veltrix", f"title {facts['title']!r}")
@@ -161,11 +174,7 @@ def check_window(program):
     check(style & WS_CAPTION == WS_CAPTION and style & WS_SYSMENU, f"caption and system menu: {style:#x}")
     check(not style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
           f"no minimize box, maximize box or sizing border: {style:#x}")
-    left, top, width, height = facts["window"]
-    wx, wy, ww, wh = facts["work"]
-    margins = (left - wx, wx + ww - left - width, top - wy, wy + wh - top - height)
-    check(abs(margins[0] - margins[1]) <= 1 and abs(margins[2] - margins[3]) <= 1,
-          f"whole window centred on the work area {facts['work']}: margins {margins}")
+    check_centred(facts)
     check_layout(facts, 1)
 
     names = [c["name"] for c in facts["controls"]]
@@ -304,6 +313,174 @@ def comma_run(session, program_path, probe, dpi):
     check(status == 1, f"after the overflow box the program ends with status 1, not {status}")
 
 
+# Windows 10 and 11 as shipped (HKCU\Control Panel\Desktop\WindowMetrics, negative twips): Wine's
+# own metrics are Windows 2000's, with an 18-pixel caption and an 8-point font. Segoe UI 9 pt
+# stands as Tahoma (fonts-wine) at the same size, -12 pixels at 96 dpi, times the text size.
+WINDOWS_METRICS = {"CaptionHeight": -330, "CaptionWidth": -330, "SmCaptionHeight": -330,
+                   "SmCaptionWidth": -330, "BorderWidth": -15, "PaddedBorderWidth": -60,
+                   "ScrollHeight": -255, "ScrollWidth": -255, "MenuHeight": -285, "MenuWidth": -285}
+WINDOWS_FONTS = ("CaptionFont", "SmCaptionFont", "MenuFont", "StatusFont", "MessageFont", "IconFont")
+METRICS_KEY = r"HKEY_CURRENT_USER\Control Panel\Desktop\WindowMetrics"
+
+# (DPI, text size in percent, started maximized, text size set while it runs or None)
+DESKTOP_CASES = (
+    (96, 100, False, 150),
+    (96, 125, False, None),
+    (96, 150, False, None),
+    (96, 150, True, None),
+    (144, 100, False, None),
+    (144, 150, False, 125),
+)
+
+
+def logfont_hex(height, face="Tahoma"):
+    """A LOGFONTW of normal weight, DEFAULT_CHARSET, as a .reg file's hex: value."""
+    data = struct.pack("<5l8B", height, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0)
+    data += face.encode("utf-16-le").ljust(64, b"\0")
+    return "hex:" + ",".join(f"{byte:02x}" for byte in data)
+
+
+def windows_metrics_reg(percent):
+    lines = ["REGEDIT4", "", f"[{METRICS_KEY}]"]
+    lines += [f'"{name}"="{value}"' for name, value in WINDOWS_METRICS.items()]
+    lines += [f'"{name}"={logfont_hex(-(12 * percent // 100))}' for name in WINDOWS_FONTS]
+    return "\r\n".join(lines) + "\r\n"
+
+
+class WindowsDesktop:
+    """The session's prefix with Windows 10/11 metrics at a text size, for as long as it is
+    entered; Wine's own metrics (saved once per build folder) come back afterwards, so that the
+    other window tests on this prefix see Wine as it was."""
+
+    def __init__(self, session, build_dir):
+        self.session = session
+        self.saved = pathlib.Path(build_dir).resolve() / "wine-window-metrics.reg"
+        self.file = self.saved.with_name("windows-window-metrics.reg")
+
+    def reg(self, *arguments):
+        self.session.wine("reg", *arguments, check_status=True)
+
+    def text_size(self, percent):
+        self.file.write_text(windows_metrics_reg(percent), encoding="ascii")
+        self.reg("import", windows_path(self.file))
+
+    def __enter__(self):
+        if not self.saved.exists():
+            self.reg("export", METRICS_KEY, windows_path(self.saved), "/y")
+        # Before any program of the session starts: Wine reads the metrics once per process.
+        self.text_size(100)
+        return self
+
+    def __exit__(self, *_):
+        self.reg("delete", METRICS_KEY, "/f")
+        self.reg("import", windows_path(self.saved))
+
+
+class Screen:
+    """The X screen's pixels at one moment."""
+
+    def __init__(self, session):
+        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                             env=session.env, check=True, capture_output=True).stdout
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+        self.width = int(header[1])
+        self.pixels = ppm[header.end():]
+
+    def dark(self, x, y):
+        at = 3 * (y * self.width + x)
+        return max(self.pixels[at:at + 3]) < 80
+
+    def ink(self, left, top, right, bottom):
+        """Bounding box [left, top, right, bottom) of the text-dark pixels in the area, or None."""
+        points = [(x, y) for y in range(top, bottom) for x in range(left, right) if self.dark(x, y)]
+        if not points:
+            return None
+        xs, ys = [x for x, _ in points], [y for _, y in points]
+        return [min(xs), min(ys), max(xs) + 1, max(ys) + 1]
+
+
+def check_text_whole(program, what):
+    """Every caption, field text and "Kč" shows, and none reaches the last row or column of the
+    area it is drawn in, where a text too large for it is cut off: inside an edit's sunken
+    border, a label's rectangle, and for a group's caption the band above the group's field."""
+    facts = program.facts
+    # Without the focus the edits show no caret, which would reach from top to bottom.
+    check(program.probe.ask("activate", "other") == "ok", "another window takes the foreground")
+    screen = Screen(program.session)
+    check(program.probe.ask("activate", "form") == "ok", "the window is activated again")
+    ox, oy = facts["client_origin"]
+    edge = round(2 * facts["dpi"] / 96)
+    fields = {"Frame1": "txtBez", "Frame2": "txt5", "Frame3": "txt19"}
+    for control in facts["controls"]:
+        name, (x, y, width, height) = control["name"], control["rect"]
+        left, top, right, bottom = ox + x, oy + y, ox + x + width, oy + y + height
+        if control["class"] == "Edit":
+            area = [left + edge, top + edge, right - edge, bottom - edge]
+        elif control["class"] == "Static":
+            area = [left, top, right, bottom]
+        else:
+            area = [left + edge, top, right - edge, oy + rect_of(facts, fields[name])[1]]
+        box = screen.ink(*area)
+        if check(box is not None, f"{what}: {name} shows its text"):
+            check(box[2] < area[2] and box[3] < area[3],
+                  f"{what}: {name}'s text whole, ink {box} inside {area} short of its last row and column")
+
+
+def check_desktop_window(program, dpi, what):
+    facts = program.facts
+    check(facts["dpi"] == dpi, f"{what}: the system's DPI is {dpi}, is {facts['dpi']}")
+    check(not facts["style"] & WS_MAXIMIZE, f"{what}: not maximized: {facts['style']:#x}")
+    check_centred(facts)
+    check_layout(facts, dpi / 96)
+    check_text_whole(program, what)
+
+
+def desktop_run(session, program_path, probe, desktop, dpi, percent, maximized, live_percent):
+    what = f"{dpi} dpi, text {percent} %" + (", started maximized" if maximized else "")
+    desktop.text_size(percent)
+    launcher = ("start", "/max", "/wait", "/unix") if maximized else ()
+    program = Program(session, program_path, probe, launcher)
+    if not check(program.found, f"{what}: the window appears"):
+        return
+    program.type("1000")
+    program.expect_texts(["1000", "1050", "1190"], f"{what}: typing 1000")
+    check_desktop_window(program, dpi, what)
+    program.screenshot(f"desktop-{dpi}dpi-{percent}pct" + ("-maximized" if maximized else ""))
+    for way in ("syscommand", "show"):
+        probe.ask("maximize", way)
+        facts = probe.json("facts")
+        check(not facts["style"] & WS_MAXIMIZE and facts["window"] == program.facts["window"],
+              f"{what}: asked to maximize by {way}, the window stays as it was: {facts['window']}")
+    if live_percent:
+        what = f"{dpi} dpi, text {percent} % changed to {live_percent} % while running"
+        check(probe.ask("textsize", str(live_percent)) == "ok", f"{what}: the text size is set")
+        program.facts = probe.json("facts")
+        check(program.process.poll() is None, f"{what}: the program runs on")
+        check_desktop_window(program, dpi, what)
+        program.screenshot(f"desktop-{dpi}dpi-{percent}pct-live-{live_percent}pct")
+    program.key("alt+F4")
+    status = program.exit_status()
+    check(status == 0, f"{what}: Alt+F4 ends the program with status 0, not {status}")
+
+
+def desktop_main(program_path, probe_path, build_dir):
+    harness.claim_leftovers("window_e2e_desktop")
+    program_path, probe_path = pathlib.Path(program_path), pathlib.Path(probe_path)
+    started = time.monotonic()
+    for dpi in sorted({case[0] for case in DESKTOP_CASES}):
+        with WineSession(build_dir, locale="C.UTF-8", dpi=dpi) as session, \
+                WindowsDesktop(session, build_dir) as desktop:
+            probe = Probe(session, probe_path)
+            try:
+                for case in DESKTOP_CASES:
+                    if case[0] == dpi:
+                        desktop_run(session, program_path, probe, desktop, *case)
+            finally:
+                probe.close()
+    print(f"{time.monotonic() - started:.1f} s")
+    return harness.summary()
+
+
 def main(program_path, probe_path, build_dir):
     harness.claim_leftovers("window_e2e")
     program_path, probe_path = pathlib.Path(program_path), pathlib.Path(probe_path)
@@ -331,4 +508,6 @@ def main(program_path, probe_path, build_dir):
 
 
 if __name__ == "__main__":
+    if sys.argv[1] == "--desktop":
+        sys.exit(desktop_main(*sys.argv[2:]))
     sys.exit(main(*sys.argv[1:]))

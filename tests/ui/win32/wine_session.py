@@ -89,7 +89,7 @@ class WineSession:
                 if not (FONTS / font).exists():
                     raise RuntimeError(f"{FONTS / font} is missing: run scripts/setup.sh (fonts-wine)")
                 link.symlink_to(FONTS / font)
-        self.set_registry(rf"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")
+        self.set_registry(r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")
         # Wine takes the DPI from either place, depending on its version.
         for key in (r"HKCU\Control Panel\Desktop",
                     r"HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts"):

@@ -1,0 +1,39 @@
+#include "dialog_font.h"
+#include "system_error.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+
+constexpr int largestPoints = 9;
+constexpr int pointsPerInch = 72;
+
+} // namespace
+
+// A negative height is the character height, a positive one the cell height, which is never less
+// than the character height, and 0 asks for the default size: only a height the cap already
+// holds is kept.
+LONG CappedFontHeight(LONG height, LONG largest)
+{
+    return height == 0 || std::labs(height) > largest ? -largest : height;
+}
+
+HFONT DialogFont(UINT dpi)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+        ThrowLastError("SystemParametersInfoForDpi");
+    LOGFONTW font = metrics.lfMessageFont;
+    const LONG capped =
+        CappedFontHeight(font.lfHeight, MulDiv(largestPoints, int(dpi), pointsPerInch));
+    if (capped != font.lfHeight) {
+        font.lfHeight = capped;
+        font.lfWidth = 0;  // the face's own proportions at the new height
+    }
+    HFONT made = CreateFontIndirectW(&font);
+    if (!made)
+        throw std::runtime_error("CreateFontIndirect failed");
+    return made;
+}
