@@ -30,12 +30,15 @@ def source_files(source):
     """The files of the working tree as a fresh clone would have them, build folders left out:
     git's tracked and untracked files without the ignored ones, or everything outside build/
     where there is no git."""
-    listed = subprocess.run(["git", "-C", str(source), "ls-files", "-z", "--cached", "--others",
-                             "--exclude-standard"], capture_output=True, stdin=subprocess.DEVNULL)
-    if listed.returncode == 0:
-        return [pathlib.Path(name) for name in listed.stdout.decode().split("\0") if name]
+    try:
+        listed = subprocess.run(["git", "-C", str(source), "ls-files", "-z", "--cached", "--others",
+                                 "--exclude-standard"], capture_output=True, stdin=subprocess.DEVNULL)
+        if listed.returncode == 0:
+            return [pathlib.Path(name) for name in listed.stdout.decode().split("\0") if name]
+    except FileNotFoundError:
+        pass  # no git on this machine
     return [path.relative_to(source) for path in source.rglob("*")
-            if path.is_file() and path.relative_to(source).parts[0] != "build"]
+            if path.is_file() and path.relative_to(source).parts[0] not in ("build", ".git")]
 
 
 def copy_sources(source, copy):
