@@ -59,6 +59,11 @@ constexpr const Control &GroupOf(calc::AmountField amount)
 // Typing and pasting stop at this many characters; the program's own results are written whole.
 inline constexpr int MaxTypedLength = 9;
 
+// The controls' font is at most 9 points (180 twips) tall, the message font's size on Windows 10
+// and 11 at 100 % text size: the 19-pixel fields and 17-pixel labels show its digits and "Kč"
+// whole, where a desktop's larger font would be cut off at their bottom.
+inline constexpr int LargestFontTwips = 180;
+
 // The failure report's text, naming what went wrong.
 inline std::string FailureText(const std::exception &failure)
 {

@@ -26,9 +26,7 @@ QRect pixels(const form1::Control &control)
     return QRect(px(control.left), px(control.top), px(control.width), px(control.height));
 }
 
-// 9 points at 96 dots per inch, the other edition's cap: the tallest font whose digits and "Kč"
-// show whole in the 19-pixel fields and 17-pixel labels.
-constexpr int largestFontPixels = 12;
+constexpr int largestFontPixels = px(form1::LargestFontTwips);
 
 // The platform's dialog font at most that tall. A desktop's font setting or QT_FONT_DPI can make
 // it any size; the cap is in device-independent pixels, so denser screens still scale it.

@@ -1,15 +1,9 @@
 #include "dialog_font.h"
+#include "ui/form1_description.h"
 #include "system_error.h"
 
 #include <cstdlib>
 #include <stdexcept>
-
-namespace {
-
-constexpr int largestPoints = 9;
-constexpr int pointsPerInch = 72;
-
-} // namespace
 
 // A negative height is the character height, a positive one the cell height, which is never less
 // than the character height, and 0 asks for the default size: only a height the cap already
@@ -27,7 +21,7 @@ HFONT DialogFont(UINT dpi)
         ThrowLastError("SystemParametersInfoForDpi");
     LOGFONTW font = metrics.lfMessageFont;
     const LONG capped =
-        CappedFontHeight(font.lfHeight, MulDiv(largestPoints, int(dpi), pointsPerInch));
+        CappedFontHeight(font.lfHeight, form1::ToPixels(form1::LargestFontTwips, int(dpi)));
     if (capped != font.lfHeight) {
         font.lfHeight = capped;
         font.lfWidth = 0;  // the face's own proportions at the new height
