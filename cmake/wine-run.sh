@@ -17,6 +17,14 @@ out="$(mktemp)" err="$(mktemp)"
 trap 'rm -f "$out" "$err"' EXIT
 status=0
 wine "$@" </dev/null >"$out" 2>"$err" || status=$?
+# Now and then, on a loaded machine, Wine fails to start a program at all: it ends at once with an
+# error status before the program has written a byte. Every program run here writes something
+# first, so that case alone is tried once more; a program that ran and failed is never retried.
+if [ "$status" -ne 0 ] && [ ! -s "$out" ]; then
+  echo "wine-run.sh: $1 ended with status $status before writing anything; starting it once more" >&2
+  status=0
+  wine "$@" </dev/null >"$out" 2>"$err" || status=$?
+fi
 cat "$out"
 cat "$err" >&2
 exit "$status"
