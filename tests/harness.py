@@ -157,11 +157,30 @@ def start_xvfb(helpers, env=None, size="1024x768x24"):
     return name
 
 
-def start_openbox(helpers, env=None):
-    """Starts openbox on the display env names and waits until it manages the screen."""
-    helpers.append(start(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-    return bool(wait_for(lambda: "window id" in output("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", env=env),
-                         15, 0.05, "openbox to manage the screen"))
+def start_desktop(helpers, size="1024x768x24", tries=2):
+    """Starts a private Xvfb managed by openbox, appends both to helpers, and gives the display
+    name (":N"), or None. A failed try is stopped and made again on a fresh display: a server can
+    lose a race for its display with another test's, and a loaded machine can keep a window
+    manager from coming up; openbox's own words are printed when it fails."""
+    for _ in range(tries):
+        started = []
+        name = start_xvfb(started, size=size)
+        if name:
+            env = dict(os.environ, DISPLAY=name)
+            with tempfile.TemporaryFile() as log:
+                openbox = start(["openbox"], env=env, stdout=log, stderr=subprocess.STDOUT)
+                started.append(openbox)
+                if wait_for(lambda: openbox.poll() is not None or "window id" in
+                            output("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", env=env, timeout=5),
+                            15, 0.05, f"openbox to manage the screen {name}") and openbox.poll() is None:
+                    helpers.extend(started)
+                    return name
+                log.seek(0)
+                print(f"openbox on {name} (status {openbox.poll()}):", log.read().decode(errors="replace"),
+                      flush=True)
+        for helper in reversed(started):
+            stop(helper)
+    return None
 
 
 def screenshot(path, env=None):

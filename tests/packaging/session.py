@@ -14,22 +14,14 @@ import harness  # noqa: E402
 
 @contextlib.contextmanager
 def display():
-    """Sets DISPLAY to a fresh Xvfb under openbox for the block, and stops both after it. A
-    second try covers a server that lost a race for its display with another test's."""
+    """Sets DISPLAY to a fresh Xvfb under openbox for the block, and stops both after it."""
     saved = os.environ.get("DISPLAY")
     helpers = []
     try:
-        for _ in range(2):
-            name = harness.start_xvfb(helpers, size="800x600x24")
-            if name:
-                os.environ["DISPLAY"] = name
-                if harness.start_openbox(helpers):
-                    break
-            for helper in reversed(helpers):
-                stop(helper)
-            helpers.clear()
-        else:
+        name = harness.start_desktop(helpers, size="800x600x24")
+        if not name:
             raise RuntimeError("no private X display with a window manager could be started")
+        os.environ["DISPLAY"] = name
         yield os.environ["DISPLAY"]
     finally:
         for helper in reversed(helpers):

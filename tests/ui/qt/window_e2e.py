@@ -10,6 +10,7 @@ running."""
 import os
 import pathlib
 import re
+import socket
 import subprocess
 import sys
 import tempfile
@@ -227,6 +228,20 @@ def run(program):
             stop(owner)
 
 
+def start_session_bus(helpers, folder):
+    """Starts a session bus listening at a socket in folder; gives its address once it accepts a
+    connection, or "" after a bounded wait, so a bus that never comes up fails the run instead of
+    hanging it."""
+    path = str(folder / "bus")
+    helpers.append(start(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={path}"],
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+
+    def accepts():
+        with socket.socket(socket.AF_UNIX) as probe:
+            return probe.connect_ex(path) == 0
+    return f"unix:path={path}" if harness.wait_for(accepts, 15, 0.02, "the session bus") else ""
+
+
 def main(program):
     harness.claim_leftovers("window_e2e_qt")
     with tempfile.TemporaryDirectory() as runtime:
@@ -238,17 +253,13 @@ def main(program):
         os.environ.update(XDG_RUNTIME_DIR=runtime, HOME=runtime, LC_ALL="C.UTF-8")
         helpers = []
         try:
-            display = harness.start_xvfb(helpers)
-            if not check(display, "Xvfb started"):
+            display = harness.start_desktop(helpers)
+            if not check(display, "Xvfb with openbox started"):
                 return harness.summary()
             os.environ["DISPLAY"] = display
-
-            bus = start(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-            helpers.append(bus)
-            os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
-
-            if check(harness.start_openbox(helpers), "openbox started"):
+            address = start_session_bus(helpers, pathlib.Path(runtime))
+            if check(address, "D-Bus session bus started"):
+                os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
                 run(program)
         finally:
             for helper in reversed(helpers):
