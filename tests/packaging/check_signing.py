@@ -17,10 +17,9 @@ import subprocess
 import sys
 import zipfile
 
-import session  # noqa: F401 (puts the window tests' helpers on the path)
+import session
 import harness
 from harness import check
-from wine_session import WineSession
 
 SIGNER = "Veltrix test signing"
 SIGNABLE = (".exe", ".msi")
@@ -74,11 +73,7 @@ def check_packages(packages, cert, signed, work):
 
 def check_uninstaller(setup, cert, work):
     """The uninstaller only comes into being when the setup runs, so the setup runs."""
-    home = work / "home"
-    home.mkdir(parents=True)
-    wine_session = WineSession(work)
-    wine_session.env.update(HOME=str(home), WINEDLLOVERRIDES=wine_session.env["WINEDLLOVERRIDES"]
-                            + ";winemenubuilder.exe=d")
+    wine_session = session.installer_session(work)
     with wine_session:
         env = wine_session.env
         harness.run(["wine", str(setup), "/S", "/D=" + INSTALL_FOLDER], env=env, timeout=120)

@@ -25,7 +25,6 @@ import zipfile
 import session
 import harness  # on the path that session puts it
 from session import check
-from wine_session import WineSession  # on the path that session puts it
 
 UNINSTALL_ROOT = r"\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 UNINSTALL_KEY = "HKCU" + UNINSTALL_ROOT + r"\Veltrix"
@@ -132,15 +131,7 @@ def check_installer(installer, version, icon, work, zipped_program, older, msi):
     check_icon(installer, icon, "the installer")
     # A fresh prefix every run, so that the installer meets a clean profile.
     shutil.rmtree(work, ignore_errors=True)
-    home = work / "home"
-    home.mkdir(parents=True)
-    wine_session = WineSession(work)
-    # A home of its own, so that nothing of the user's is read or written, and no desktop menu
-    # entries made from the Start menu shortcut (winemenubuilder), which would land in a home.
-    wine_session.env.update(HOME=str(home), WINEDLLOVERRIDES=wine_session.env["WINEDLLOVERRIDES"]
-                            + ";winemenubuilder.exe=d")
-    for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"):
-        wine_session.env.pop(name, None)
+    wine_session = session.installer_session(work)
     with wine_session:
         # Every command below, Wine's and the X tools', runs in this session.
         os.environ.clear()

@@ -1,6 +1,7 @@
-"""A private X display for the package checks: its own Xvfb with openbox, so that a program's
-window is mapped, framed and seen from outside the way a desktop would show it. Nothing started
-here outlives the `with` block."""
+"""What the package checks share: a private X display, its own Xvfb with openbox, so that a
+program's window is mapped, framed and seen from outside the way a desktop would show it, and a
+Wine session for running an installer as a new user would. Nothing started here outlives the
+`with` block."""
 import contextlib
 import os
 import pathlib
@@ -10,6 +11,7 @@ import sys
 sys.path[:0] = [str(pathlib.Path(__file__).parents[1]), str(pathlib.Path(__file__).parents[1] / "ui" / "win32")]
 from harness import check, screenshot, start, stop, summary, wait_for  # noqa: E402,F401
 import harness  # noqa: E402
+from wine_session import WineSession  # noqa: E402
 
 
 @contextlib.contextmanager
@@ -30,6 +32,19 @@ def display():
             os.environ.pop("DISPLAY", None)
         else:
             os.environ["DISPLAY"] = saved
+
+
+def installer_session(work):
+    """A Wine session in `work` for running an installer as a new user would: a home of its own,
+    so that nothing of the user's is read or written, and no desktop menu entries made from the
+    Start menu shortcut (winemenubuilder), which would land in a home."""
+    home = pathlib.Path(work) / "home"
+    home.mkdir(parents=True)
+    wine = WineSession(work)
+    wine.env.update(HOME=str(home), WINEDLLOVERRIDES=wine.env["WINEDLLOVERRIDES"] + ";winemenubuilder.exe=d")
+    for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"):
+        wine.env.pop(name, None)
+    return wine
 
 
 def viewable_window(title, seconds=30):
