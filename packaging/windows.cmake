@@ -25,9 +25,14 @@ string(REPLACE "," "." CPACK_VELTRIX_NUMERIC_VERSION "${VELTRIX_NUMERIC_VERSION}
 set(CPACK_VELTRIX_SIGN "${CMAKE_CURRENT_SOURCE_DIR}/windows/sign.sh")
 install(CODE "execute_process(COMMAND \"${CPACK_VELTRIX_SIGN}\"
   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:veltrix>\" COMMAND_ERROR_IS_FATAL ANY)")
-# The installer closes a running program by its window class (ui/win32/form1.h) before it
-# replaces or removes the file; its texts in every language it speaks.
-set(CPACK_VELTRIX_WINDOW_CLASS Veltrix.Form1)
+# The installer closes a running program by its window class before it replaces or removes the
+# file; the class is read from the program's own header, so the two cannot drift apart.
+file(STRINGS "${PROJECT_SOURCE_DIR}/ui/win32/form1.h" class_name REGEX "ClassName\\[\\] = L\"")
+string(REGEX REPLACE ".*L\"([^\"]+)\".*" "\\1" CPACK_VELTRIX_WINDOW_CLASS "${class_name}")
+if(NOT CPACK_VELTRIX_WINDOW_CLASS MATCHES "^[A-Za-z0-9._]+$")
+  message(FATAL_ERROR "No window class name found in ui/win32/form1.h")
+endif()
+# The installer's texts in every language it speaks.
 set(CPACK_VELTRIX_NSIS_MESSAGES "${CMAKE_CURRENT_SOURCE_DIR}/windows/messages.nsh")
 
 # The MSI: its version and codes derived from the project version, which a test overrides to

@@ -47,12 +47,15 @@ def installer_session(work):
     return wine
 
 
-def viewable_window(title, seconds=30):
+def viewable_window(title, seconds=30, process=None):
     """The id of a top-level window with exactly this title once X reports it viewable (mapped
-    and on screen), or None."""
+    and on screen), or None: after `seconds`, or as soon as `process`, if given, has ended."""
     def probe():
+        if process is not None and process.poll() is not None:
+            return "ended"
         for window in harness.output("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").split():
             if "Map State: IsViewable" in harness.output("xwininfo", "-id", window):
                 return window
         return None
-    return wait_for(probe, seconds, what=f"a viewable window titled {title}")
+    found = wait_for(probe, seconds, what=f"a viewable window titled {title}")
+    return None if found == "ended" else found
