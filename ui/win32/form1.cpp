@@ -210,6 +210,7 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 void Form1::CreateControls()
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
+    AccessibleNames accessibleNames;
     for (std::size_t i = 0; i < controls.size(); ++i) {
         const form1::Control &control = form1::Controls[i];
         const ControlClass kind = ClassOf(control.kind);
@@ -223,7 +224,7 @@ void Form1::CreateControls()
         if (control.kind == form1::ControlKind::AmountEdit) {
             MakeAmountEdit(made, control.amount, *this);
             // What a screen reader announces on entering the field.
-            SetAccessibleName(made, ToUtf16(form1::GroupOf(control.amount).text));
+            accessibleNames.Set(made, ToUtf16(form1::GroupOf(control.amount).text));
         }
         controls[i] = made;
     }
