@@ -139,13 +139,13 @@ def _command_of(pid):
         return ""
 
 
-def start_xvfb(helpers, env=None, size="1024x768x24"):
+def start_xvfb(helpers, size="1024x768x24"):
     """Starts an Xvfb on the first free display, appends it to helpers, and gives the display
     name (":N"), or None with Xvfb's own words printed."""
     read_end, write_end = os.pipe()
     log = tempfile.TemporaryFile()
     server = start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp"],
-                   env=env, pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
+                   pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
     os.close(write_end)
     helpers.append(server)
     with os.fdopen(read_end) as number:

@@ -73,11 +73,9 @@ def check_packages(packages, cert, signed, work):
 
 def check_uninstaller(setup, cert, work):
     """The uninstaller only comes into being when the setup runs, so the setup runs."""
-    wine_session = session.installer_session(work)
-    with wine_session:
-        env = wine_session.env
-        harness.run(["wine", str(setup), "/S", "/D=" + INSTALL_FOLDER], env=env, timeout=120)
-        harness.run(["wineserver", "--wait"], env=env, timeout=120)
+    with session.installer_session(work) as wine_session:
+        wine_session.wine(str(setup), "/S", "/D=" + INSTALL_FOLDER, timeout=120)
+        harness.run(["wineserver", "--wait"], env=wine_session.env, timeout=120)
         folder = wine_session.prefix / "drive_c" / "Veltrix"
         check(signed_by_test_certificate(folder / UNINSTALLER, cert),
               f"the {UNINSTALLER} that the signed setup installs is signed too")

@@ -132,26 +132,26 @@ def check_edits_heard(pyatspi, pid, owners):
     def clear_to_12():
         key("ctrl+a", "BackSpace")
         subprocess.run(["xdotool", "type", "--delay", "100", "12"], check=True)
-        wait_for("12", lambda: field_texts(pyatspi, pid).get("Bez DPH") == "12")
+        wait_for("12", lambda: field_texts(pyatspi, pid).get(BEZ) == "12")
 
     clear_to_12()
-    heard = heard_edits(pyatspi, pid, "Bez DPH", lambda: key("5"), "125")
+    heard = heard_edits(pyatspi, pid, BEZ, lambda: key("5"), "125")
     check(heard == [("insert", 2, "5")], f"a typed 5 is heard as one insertion: {heard}")
 
     owners.append(serve("clipboard", b"3456789012"))
-    heard = heard_edits(pyatspi, pid, "Bez DPH", lambda: key("ctrl+v"), "125345678")
+    heard = heard_edits(pyatspi, pid, BEZ, lambda: key("ctrl+v"), "125345678")
     check(heard == [("insert", 3, "345678")], f"a paste is heard as one insertion of what fits: {heard}")
 
     # Qt's own input method on X11 composes a dead key with the next letter and commits the result.
     clear_to_12()
-    heard = heard_edits(pyatspi, pid, "Bez DPH", lambda: key("dead_acute", "e"), "12\u00e9")
+    heard = heard_edits(pyatspi, pid, BEZ, lambda: key("dead_acute", "e"), "12\u00e9")
     check(heard == [("insert", 2, "\u00e9")], f"an input method's commit is heard as one insertion: {heard}")
 
     # Under the X11 key bindings Ctrl+Shift+Insert pastes the primary selection, as in QLineEdit.
     key("ctrl+a", "BackSpace")
     owners.append(serve("primary", b"77"))
     key("ctrl+shift+Insert")
-    check(wait_for("primary paste", lambda: field_texts(pyatspi, pid).get("Bez DPH") == "77"),
+    check(wait_for("primary paste", lambda: field_texts(pyatspi, pid).get(BEZ) == "77"),
           f"Ctrl+Shift+Insert pastes the primary selection: {field_texts(pyatspi, pid)}")
 
 
