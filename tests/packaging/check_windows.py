@@ -393,7 +393,7 @@ def check_other_folders(older, new, prefix, usual_folder, menu, usual_target):
             check((folder / foreign).read_bytes() == b"another program's file", f"{what}: its file stays as it was")
         if older_first:
             # The old uninstaller, had it outlived its folder, must not take the new release's entry.
-            usual_folder.mkdir()
+            usual_folder.mkdir(exist_ok=True)
             (usual_folder / "Uninstall.exe").write_bytes(old_uninstaller)
             wine(str(usual_folder / "Uninstall.exe"), "/S", "_?=" + str(pathlib.PureWindowsPath(usual_target).parent),
                  check_status=False)
