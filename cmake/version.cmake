@@ -87,13 +87,18 @@ endfunction()
 # one before it. Never change it.
 set(VELTRIX_MSI_UPGRADE_CODE 62FACF48-8B83-4EE3-8761-AA0E50BAA60E)
 
-# Sets product_out and package_out to the MSI's ProductCode and PackageCode for a version: name
-# based (SHA-1) in the UpgradeCode's namespace, so that one version always gets the same codes
-# and the same bytes, and each version its own.
-function(veltrix_msi_codes product_out package_out version)
+# Sets out to the MSI's ProductCode for a version: name based (SHA-1) in the UpgradeCode's
+# namespace, so that one version always gets the same code, and each version its own.
+function(veltrix_msi_product_code out version)
   veltrix_msi_version(msi_version "${version}")
-  foreach(kind IN ITEMS product package)
-    string(UUID code NAMESPACE "${VELTRIX_MSI_UPGRADE_CODE}" NAME "${kind} ${msi_version}" TYPE SHA1 UPPER)
-    set(${${kind}_out} "${code}" PARENT_SCOPE)
-  endforeach()
+  string(UUID code NAMESPACE "${VELTRIX_MSI_UPGRADE_CODE}" NAME "product ${msi_version}" TYPE SHA1 UPPER)
+  set(${out} "${code}" PARENT_SCOPE)
+endfunction()
+
+# Sets out to the MSI's PackageCode, which Windows Installer takes to name one package and no
+# other: name based on a digest of everything the package is made from, so that the same
+# contents get the same code and the same bytes, and a respin with changed contents a new one.
+function(veltrix_msi_package_code out contents_digest)
+  string(UUID code NAMESPACE "${VELTRIX_MSI_UPGRADE_CODE}" NAME "package ${contents_digest}" TYPE SHA1 UPPER)
+  set(${out} "${code}" PARENT_SCOPE)
 endfunction()

@@ -31,6 +31,7 @@ execute_process(COMMAND date -u -R -d "${VELTRIX_RELEASE_DATE}"
   OUTPUT_VARIABLE VELTRIX_CHANGELOG_DATE OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 configure_file("${here}/changelog.in" "${out}/changelog" @ONLY)
 configure_file("${here}/veltrix.1.in" "${out}/veltrix.1" @ONLY)
+configure_file("${here}/copyright.in" "${out}/copyright" @ONLY)
 
 # Debian wants both compressed with gzip -9 and without a time stamp (-n), so that the package
 # is the same from one build to the next. Both are small and made while configuring.
@@ -39,7 +40,7 @@ foreach(file changelog veltrix.1)
     OUTPUT_FILE "${out}/${file}.gz" COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 
-install(FILES "${here}/copyright" "${out}/changelog.gz" DESTINATION "${docdir}")
+install(FILES "${out}/copyright" "${out}/changelog.gz" DESTINATION "${docdir}")
 install(FILES "${out}/veltrix.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
 # Debian ships its programs without the compilers' .comment notes (dh_strip removes them), and

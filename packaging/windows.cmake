@@ -32,12 +32,18 @@ string(REGEX REPLACE ".*L\"([^\"]+)\".*" "\\1" CPACK_VELTRIX_WINDOW_CLASS "${cla
 if(NOT CPACK_VELTRIX_WINDOW_CLASS MATCHES "^[A-Za-z0-9._]+$")
   message(FATAL_ERROR "No window class name found in ui/win32/form1.h")
 endif()
+# The setup stops where the MSI, found by its UpgradeCode, is installed.
+set(CPACK_VELTRIX_MSI_UPGRADE_CODE "${VELTRIX_MSI_UPGRADE_CODE}")
 # The installer's texts in every language it speaks.
 set(CPACK_VELTRIX_NSIS_MESSAGES "${CMAKE_CURRENT_SOURCE_DIR}/windows/messages.nsh")
 
 # The MSI: its version and codes derived from the project version, which a test overrides to
 # make an older release.
-set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_SOURCE_DIR}/windows/msi.cmake")
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_SOURCE_DIR}/windows/zip.cmake"
+                              "${CMAKE_CURRENT_SOURCE_DIR}/windows/msi.cmake")
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(CPACK_VELTRIX_PYTHON "${Python3_EXECUTABLE}")
+set(CPACK_VELTRIX_ZIP_WITHOUT_OWNER "${CMAKE_CURRENT_SOURCE_DIR}/windows/zip-without-owner.py")
 set(CPACK_VELTRIX_MSI_TEMPLATE "${CMAKE_CURRENT_SOURCE_DIR}/windows/Veltrix.wxs.in")
 set(CPACK_VELTRIX_VERSION_SCRIPT "${PROJECT_SOURCE_DIR}/cmake/version.cmake")
 set(CPACK_VELTRIX_VERSION "${PROJECT_VERSION}")

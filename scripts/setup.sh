@@ -29,6 +29,9 @@ packages=(
   dpkg-dev lintian nsis wixl msitools faketime
   # Authenticode signing of the Windows files when a certificate is given, and its test
   osslsigncode openssl
+  # signing with a key on a hardware token (PKCS#11), tested against a software token (SoftHSM);
+  # the reproducibility check's second build runs as another user (setpriv, in util-linux)
+  softhsm2 libengine-pkcs11-openssl util-linux
 )
 
 sudo=""

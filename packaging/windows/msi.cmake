@@ -6,7 +6,7 @@ endif()
 
 include("${CPACK_VELTRIX_VERSION_SCRIPT}")
 veltrix_msi_version(VELTRIX_MSI_VERSION "${CPACK_VELTRIX_VERSION}")
-veltrix_msi_codes(VELTRIX_MSI_PRODUCT_CODE VELTRIX_MSI_PACKAGE_CODE "${CPACK_VELTRIX_VERSION}")
+veltrix_msi_product_code(VELTRIX_MSI_PRODUCT_CODE "${CPACK_VELTRIX_VERSION}")
 string(UUID VELTRIX_MSI_COMPONENT_CODE NAMESPACE "${VELTRIX_MSI_UPGRADE_CODE}"
        NAME "component ${CPACK_VELTRIX_PROGRAM}" TYPE SHA1 UPPER)
 
@@ -16,10 +16,18 @@ file(REMOVE_RECURSE "${folder}")
 file(COPY "${CPACK_TEMPORARY_DIRECTORY}/${CPACK_VELTRIX_PROGRAM}" "${CPACK_NSIS_MUI_ICON}" DESTINATION "${folder}")
 get_filename_component(VELTRIX_MSI_ICON "${CPACK_NSIS_MUI_ICON}" NAME)
 configure_file("${CPACK_VELTRIX_MSI_TEMPLATE}" "${folder}/Veltrix.wxs" @ONLY)
+# The package is its source and the files that source names.
+set(contents "")
+foreach(file Veltrix.wxs "${CPACK_VELTRIX_PROGRAM}" "${VELTRIX_MSI_ICON}")
+  file(SHA256 "${folder}/${file}" digest)
+  string(APPEND contents "${file} ${digest};")
+endforeach()
+string(SHA256 contents "${contents}")
+veltrix_msi_package_code(VELTRIX_MSI_PACKAGE_CODE "${contents}")
 
 # Same sources, same bytes: the cabinet keeps the program file's time and wixl writes its clock
 # into the summary as the creation and save times, so both are the release date. wixl draws the
-# PackageCode at random; msibuild puts the one derived from the version in its place.
+# PackageCode at random; msibuild puts the one derived from the contents in its place.
 execute_process(COMMAND touch -d "@${CPACK_VELTRIX_RELEASE_EPOCH}" "${folder}/${CPACK_VELTRIX_PROGRAM}"
                 COMMAND_ERROR_IS_FATAL ANY)
 set(msi "${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.msi")

@@ -62,16 +62,16 @@ foreach(row IN ITEMS
   expect("MSI version, ${what} (${version})" "${got}" "${want}")
 endforeach()
 
-# MSI codes: the shipped release's codes never change (a rebuild must give the same bytes), one
-# version however written has one pair, and every release has its own.
-veltrix_msi_codes(product package 1.0.0)
+# MSI codes: the shipped release's ProductCode never changes, one version however written has
+# one; every release has its own, and every package contents its own PackageCode.
+veltrix_msi_product_code(product 1.0.0)
 expect("ProductCode of 1.0.0" "${product}" "8E2D0BDA-47B8-58A1-B95A-2EDFDB098FC4")
-expect("PackageCode of 1.0.0" "${package}" "8911A3C2-B643-5943-8954-4B992166BEF2")
-veltrix_msi_codes(short_product short_package 1.0)
+veltrix_msi_product_code(short_product 1.0)
 expect("ProductCode of 1.0 is that of 1.0.0" "${short_product}" "${product}")
-expect("PackageCode of 1.0 is that of 1.0.0" "${short_package}" "${package}")
-veltrix_msi_codes(patch_product patch_package 1.0.1)
-foreach(pair IN ITEMS "ProductCode|${patch_product}|${product}" "PackageCode|${patch_package}|${package}"
+veltrix_msi_product_code(patch_product 1.0.1)
+veltrix_msi_package_code(package "digest of one package")
+veltrix_msi_package_code(respin_package "digest of a respin")
+foreach(pair IN ITEMS "ProductCode|${patch_product}|${product}" "PackageCode|${respin_package}|${package}"
                       "ProductCode and PackageCode|${product}|${package}")
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 what)

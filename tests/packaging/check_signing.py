@@ -3,8 +3,9 @@
 build again with it, and verifies with osslsigncode that every Windows file a user runs carries
 a valid signature by it: each signable package (.exe, .msi), each program in a zip, and the
 uninstaller that the signed setup installs (silently, under Wine, in a prefix of its own). The
-packages built without a certificate carry none, and a certificate without its key, or a key
-without its certificate, is refused.
+packages built without a certificate carry no signature at all; a key held on a PKCS#11 token
+(SoftHSM) signs as a key file does; a certificate without its key, or a key without its
+certificate, is refused.
 
 Usage: check_signing.py --config CPackConfig.cmake --sign SIGN_SCRIPT --work DIR
                         --package FILE [--package FILE ...]
@@ -15,6 +16,7 @@ import pathlib
 import shutil
 import subprocess
 import sys
+import tempfile
 import zipfile
 
 import session
@@ -42,6 +44,12 @@ def signed_by_test_certificate(file, cert):
     return done.returncode == 0 and f"CN={SIGNER}" in done.stdout
 
 
+def has_no_signature(file):
+    with tempfile.TemporaryDirectory() as folder:
+        return subprocess.run(["osslsigncode", "extract-signature", "-in", str(file), "-out", f"{folder}/sig"],
+                              capture_output=True, stdin=subprocess.DEVNULL).returncode != 0
+
+
 def signable_files(package, unpacked):
     """The package itself where Windows checks its signature, else the programs a zip holds."""
     if package.suffix in SIGNABLE:
@@ -60,8 +68,7 @@ def named(file, package):
 def check_packages(packages, cert, signed, work):
     for package in packages:
         for file in signable_files(package, work / "unsigned" / package.stem):
-            check(not signed_by_test_certificate(file, cert),
-                  f"{named(file, package)}, built without a certificate, is unsigned")
+            check(has_no_signature(file), f"{named(file, package)}, built without a certificate, has no signature")
         repackaged = signed / package.name
         if not repackaged.is_file():
             check(False, f"{package.name} was packaged again with the certificate")
@@ -81,19 +88,34 @@ def check_uninstaller(setup, cert, work):
               f"the {UNINSTALLER} that the signed setup installs is signed too")
 
 
-def check_half_certificate(sign, cert, key, sample, work):
-    # Each row: which of the two variables is given; the build must stop, the file unsigned.
-    rows = (("only the certificate is given", {"VELTRIX_SIGN_CERT": str(cert)}),
-            ("only the key is given", {"VELTRIX_SIGN_KEY": str(key)}))
-    for name, variables in rows:
-        file = work / "half" / name.replace(" ", "-") / sample.name
+def token_key(key, work):
+    """The key imported into a fresh SoftHSM token, as {variable: value} for sign.sh."""
+    (work / "tokens").mkdir(parents=True)
+    os.environ["SOFTHSM2_CONF"] = str(work / "softhsm2.conf")
+    (work / "softhsm2.conf").write_text(f"directories.tokendir = {work / 'tokens'}\n")
+    subprocess.run(f"softhsm2-util --init-token --free --label veltrix --so-pin 0000 --pin 1234 && openssl pkcs8 "
+                   f"-topk8 -nocrypt -in '{key}' | softhsm2-util --import /dev/stdin --token veltrix --label signing "
+                   "--id 01 --pin 1234", shell=True, check=True, capture_output=True, stdin=subprocess.DEVNULL)
+    return {"VELTRIX_SIGN_KEY": "pkcs11:token=veltrix;object=signing;type=private;pin-value=1234",
+            "VELTRIX_SIGN_PKCS11_MODULE": "/usr/lib/softhsm/libsofthsm2.so"}
+
+
+def check_key_sources(sign, cert, key, sample, work):
+    # Each row: what sign.sh is given, and whether the file comes out signed by the certificate
+    # (else signing must fail and leave the file as it was).
+    rows = (("a key on a PKCS#11 token", {"VELTRIX_SIGN_CERT": str(cert), **token_key(key, work / "token")}, True),
+            ("only the certificate", {"VELTRIX_SIGN_CERT": str(cert)}, False),
+            ("only the key", {"VELTRIX_SIGN_KEY": str(key)}, False))
+    for name, variables, signs in rows:
+        file = work / "sources" / name.replace(" ", "-") / sample.name
         file.parent.mkdir(parents=True)
         shutil.copyfile(sample, file)
         env = {k: v for k, v in os.environ.items() if not k.startswith("VELTRIX_SIGN_")} | variables
         status = subprocess.run([str(sign), str(file)], env=env, capture_output=True,
                                 stdin=subprocess.DEVNULL).returncode
-        check(status != 0 and file.read_bytes() == sample.read_bytes(),
-              f"{name}: signing fails (status {status}) and leaves the file as it was")
+        check(status == 0 and signed_by_test_certificate(file, cert) if signs else
+              status != 0 and file.read_bytes() == sample.read_bytes(),
+              f"given {name}, " + ("sign.sh signs" if signs else f"signing fails (status {status}) and leaves the file as it was"))
 
 
 def main():
@@ -119,7 +141,7 @@ def main():
     if setup is not None and setup.is_file():
         check_uninstaller(setup, cert, work / "wine")
     sample = next(iter(signable_files(args.package[0], work / "sample")))
-    check_half_certificate(args.sign, cert, key, sample, work)
+    check_key_sources(args.sign, cert, key, sample, work)
     return harness.summary()
 
 

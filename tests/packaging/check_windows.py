@@ -5,9 +5,9 @@ menu shortcut and its "Apps and features" record are there and the installed pro
 window; after the silent uninstaller all three are gone. Installer and uninstaller carry the
 program icon. Upgrades from an older release that the check makes itself (CPack with a lower
 version): with the older program closed, running, or hung, when the setup must fail and change
-nothing; the uninstaller with the program hung (refuses) and running (closes it). The MSI,
-silently per machine under Wine's msiexec: install, upgrade in place, a refused downgrade, and
-removal, after which the prefix is as it was.
+nothing; the uninstaller with the program hung (refuses) and running (closes it); setups given
+another folder. The MSI, silently per machine under Wine's msiexec: install, upgrade in place, a
+refused downgrade, the setup refused beside it, and removal, after which the prefix is as it was.
 
 Usage: check_windows.py --installer EXE --zip ZIP --msi MSI --version VERSION --msi-version V
                         --cpack CPACK --cpack-config FILE --icon ICO --work DIR
@@ -28,7 +28,6 @@ import harness  # on the path that session puts it
 from session import check
 
 UNINSTALL_ROOT = r"\Software\Microsoft\Windows\CurrentVersion\Uninstall"
-UNINSTALL_KEY = "HKCU" + UNINSTALL_ROOT + r"\Veltrix"
 # The release the upgrade checks start from, older than any real one.
 OLDER_VERSION, OLDER_DISPLAY_VERSION = "0.99.0", "0.99"
 # The header of every shell link (.lnk): its size and the ShellLink class id.
@@ -59,19 +58,9 @@ def unix_path(windows_path):
                                     check_status=True).stdout.strip())
 
 
-def uninstall_record():
-    """The values under the uninstall key as {name: (type, data)}, or None without the key."""
-    done = wine("reg", "query", UNINSTALL_KEY, check_status=False)
-    if done.returncode != 0:
-        # Only a missing key, not a registry that cannot be read, means no record.
-        wine("reg", "query", r"HKCU\Software")
-        return None
-    values = {}
-    for line in done.stdout.splitlines():
-        parts = line.strip().split(None, 2)
-        if len(parts) >= 2 and parts[1].startswith("REG_"):
-            values[parts[0]] = (parts[1], parts[2] if len(parts) == 3 else "")
-    return values
+def reg_string(text):
+    """A string value as Wine's registry files write it."""
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
 def icon_images(data):
@@ -169,25 +158,29 @@ def check_installer(installer, version, icon, work, zipped_program, older, msi):
         check(uninstaller.is_file(), "the uninstaller is installed beside it")
         if uninstaller.is_file():
             check_icon(uninstaller, icon, "the uninstaller")
-        link = shortcut.read_bytes() if shortcut.is_file() else b""
-        target = (local + r"\Programs\Veltrix\Veltrix.exe").encode()
-        check(link.startswith(LNK_HEADER) and (target in link or target.decode().encode("utf-16-le") in link),
-              "the Start menu shortcut Veltrix.lnk points at the installed program")
+        check(links_to(shortcut.parent, local + r"\Programs\Veltrix\Veltrix.exe") == [shortcut.name]
+              and shortcut.read_bytes().startswith(LNK_HEADER), "the Start menu shortcut Veltrix.lnk points at the installed program")
 
         installed = {"program": folder.is_dir(), "shortcut": shortcut.is_file(),
-                     "record": uninstall_record() is not None}
-        record = uninstall_record() or {}
+                     "record": bool(uninstall_entries(wine_session.prefix, "HKCU"))}
+        # Installed once more with a file of the user's in the folder, which is not the program's size.
+        (folder / "data.bin").write_bytes(bytes(20 << 20))
+        wine(str(installer), "/S")
+        wait_for_wine()
+        (folder / "data.bin").unlink()
+        record = next(iter(uninstall_entries(wine_session.prefix, "HKCU").values()), {})
         for name, value in sorted(record.items()):
             print(f"  {name} = {value}")
         expected = {"DisplayName": "Veltrix", "DisplayVersion": version, "Publisher": "Veltrix",
+                    "URLInfoAbout": "https://veltrix.cz/",
                     "DisplayIcon": local + r"\Programs\Veltrix\Veltrix.exe,0",
                     "UninstallString": f'"{local}\\Programs\\Veltrix\\Uninstall.exe"'}
         for name, want in expected.items():
-            check(record.get(name) == ("REG_SZ", want), f"uninstall record {name} = {want}")
-        size = record.get("EstimatedSize", ("", "0"))
-        files_kib = sum(f.stat().st_size for f in folder.iterdir()) // 1024 if folder.is_dir() else -1
-        check(size[0] == "REG_DWORD" and abs(int(size[1], 16) - files_kib) <= 2,
-              f"uninstall record EstimatedSize {size} is the installed size, {files_kib} KiB")
+            check(record.get(name) == reg_string(want), f"uninstall record {name} = {want}")
+        size = record.get("EstimatedSize", "")
+        files_kib = sum(f.stat().st_size for f in (program, uninstaller) if f.is_file()) // 1024
+        check(size.startswith("dword:") and abs(int(size[6:], 16) - files_kib) <= 2,
+              f"uninstall record EstimatedSize {size} is the installed files' size, {files_kib} KiB")
 
         check_installed_window(program, work / "installed-window.png")
 
@@ -196,13 +189,16 @@ def check_installer(installer, version, icon, work, zipped_program, older, msi):
         # Each removal counts only for what had been installed.
         check(installed["program"] and not folder.exists(), "the uninstaller removes the program and its folder")
         check(installed["shortcut"] and not shortcut.exists(), "the uninstaller removes the Start menu shortcut")
-        check(installed["record"] and uninstall_record() is None, "the uninstaller removes the uninstall record")
+        check(installed["record"] and not uninstall_entries(wine_session.prefix, "HKCU"),
+              "the uninstaller removes the uninstall record")
 
         older_setup, older_msi = older
-        check_setup_upgrades(older_setup, Release(installer, version, zipped_program), wine_session.prefix, program,
-                             shortcut.parent,
+        new = Release(installer, version, zipped_program)
+        check_setup_upgrades(older_setup, new, wine_session.prefix, program, shortcut.parent,
                              local + r"\Programs\Veltrix\Veltrix.exe")
-        check_msi(older_msi, msi, wine_session.prefix, icon)
+        check_other_folders(older_setup, new, wine_session.prefix, folder, shortcut.parent,
+                            local + r"\Programs\Veltrix\Veltrix.exe")
+        check_msi(older_msi, msi, wine_session.prefix, icon, new)
 
 
 class Release:
@@ -366,6 +362,50 @@ def check_setup_upgrades(older, new, prefix, program, menu, target):
     check(not program.parent.exists(), "the uninstaller that closed the program removes its folder too")
 
 
+# Setups given another folder with /D=, with nothing installed. Row: what it proves, the folder, a
+# file of another program put there first, whether the older release is installed first (in the
+# usual folder), the setup's exit status.
+OTHER_FOLDERS = (
+    ("upgrade into another folder", r"C:\Other", None, True, 0),
+    ("a folder with another program's Uninstall.exe", r"C:\Tools", "Uninstall.exe", False, 2),
+)
+
+
+def check_other_folders(older, new, prefix, usual_folder, menu, usual_target):
+    for what, windows_folder, foreign, older_first, want_status in OTHER_FOLDERS:
+        folder, target = unix_path(windows_folder), windows_folder + r"\Veltrix.exe"
+        if foreign:
+            folder.mkdir()
+            (folder / foreign).write_bytes(b"another program's file")
+        if older_first:
+            wine(str(older.package), "/S", check_status=False)
+            wait_for_wine()
+            old_uninstaller = (usual_folder / "Uninstall.exe").read_bytes()
+        status = wine(str(new.package), "/S", "/D=" + windows_folder, check_status=False).returncode
+        wait_for_wine()
+        check(status == want_status, f"{what}: exit status {status}, want {want_status}")
+        want = release_state(new) if want_status == 0 else NOTHING_INSTALLED
+        state = lambda: installed_state(prefix, folder / "Veltrix.exe", "HKCU", [menu], target)  # noqa: E731
+        check_state(state(), want, f"{what}: {'only the new release, there' if want_status == 0 else 'nothing'} "
+                    "is installed", (older, new))
+        check(not usual_folder.exists(), f"{what}: nothing is left in the usual folder")
+        if foreign:
+            check((folder / foreign).read_bytes() == b"another program's file", f"{what}: its file stays as it was")
+        if older_first:
+            # The old uninstaller, had it outlived its folder, must not take the new release's entry.
+            usual_folder.mkdir(exist_ok=True)
+            (usual_folder / "Uninstall.exe").write_bytes(old_uninstaller)
+            wine(str(usual_folder / "Uninstall.exe"), "/S", "_?=" + str(pathlib.PureWindowsPath(usual_target).parent),
+                 check_status=False)
+            wait_for_wine()
+            check_state(state(), want, f"{what}: the old folder's uninstaller leaves the new release's entry "
+                        "and shortcut", (older, new))
+            wine(str(folder / "Uninstall.exe"), "/S", check_status=False)
+            wait_for_wine()
+            shutil.rmtree(usual_folder)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def prefix_snapshot(prefix):
     """Every file and folder on C: and every registry value with its key, for a before-and-after
     comparison; Wine writes the registry files once its server has ended."""
@@ -401,7 +441,7 @@ MSI_INSTALLS = (
 )
 
 
-def check_msi(older, new, prefix, icon):
+def check_msi(older, new, prefix, icon, setup):
     """Runs after the setup checks, with nothing installed."""
     program_files, *profiles = wine("cmd", "/c", "echo %ProgramW6432%&echo %ProgramData%&echo %APPDATA%").stdout.splitlines()
     target = program_files + r"\Veltrix\Veltrix.exe"
@@ -418,7 +458,7 @@ def check_msi(older, new, prefix, icon):
                     f"MSI, {what}: the {after} release in Program Files, one entry, one Start menu shortcut",
                     (older, new))
     for key, values in uninstall_entries(prefix, "HKLM").items():
-        for name, want in (("Publisher", '"Veltrix"'), ("NoModify", "dword:00000001"), ("NoRepair", "dword:00000001")):
+        for name, want in (("Publisher", '"Veltrix"'), ("URLInfoAbout", '"https://veltrix.cz/"'), ("NoModify", "dword:00000001"), ("NoRepair", "dword:00000001")):
             check(values.get(name) == want, f"MSI entry {name} = {want}, not {values.get(name)}")
         # Windows shows the entry's icon from the copy Windows Installer keeps of the product's.
         code = key.rsplit("\\", 1)[-1]
@@ -426,6 +466,10 @@ def check_msi(older, new, prefix, icon):
         check(kept_icon.is_file() and kept_icon.read_bytes() == icon.read_bytes(),
               f"the MSI gives its entry {code} the program icon")
 
+    status = wine(str(setup.package), "/S", check_status=False).returncode
+    wait_for_wine()
+    check(status == 2 and not uninstall_entries(prefix, "HKCU"),
+          f"the per-user setup beside the installed MSI stops (status {status}) and installs nothing")
     status = msiexec("/x", str(new.package))
     check(status == 0, f"MSI removal exit status {status}")
     paths, registry = prefix_snapshot(prefix)
