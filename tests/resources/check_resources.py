@@ -15,10 +15,9 @@ import struct
 import subprocess
 import sys
 import tempfile
-import zlib
 from xml.etree import ElementTree
 
-SIZES = (16, 32, 48)
+SIZES = (16, 32, 48)  # the committed PNGs: the Linux window's and hicolor icons
 
 DISPLAY_VERSION = "1.00"
 VERSION_STRINGS = {
@@ -30,7 +29,6 @@ VERSION_STRINGS = {
     "ProductVersion": DISPLAY_VERSION,
 }
 VERSION_BLOCK = "040904B0"
-TRANSLATION = [(0x0409, 1200)]
 NUMERIC_VERSION = (1, 0, 0, 0)
 
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
@@ -55,77 +53,26 @@ def run(*cmd, env=None, cwd=None):
 
 # --- images -------------------------------------------------------------------------------------
 
-def read_png(path):
-    """Returns (width, height, rows) with each row a list of (r, g, b, a); 8-bit RGB or RGBA only."""
-    data = pathlib.Path(path).read_bytes()
-    expect(data[:8] == b"\x89PNG\r\n\x1a\n", f"{path}: not a PNG file")
-    pos, idat, header = 8, b"", None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    width, height, depth, colour, _, _, interlace = header
-    expect(depth == 8 and colour in (2, 6) and interlace == 0,
-           f"{path}: expected 8-bit RGB(A), not interlaced (depth {depth}, colour type {colour})")
-    channels = 4 if colour == 6 else 3
-    raw, stride = zlib.decompress(idat), width * channels
-    rows, previous, pos = [], bytearray(stride), 0
-    for _ in range(height):
-        kind, line = raw[pos], bytearray(raw[pos + 1:pos + 1 + stride])
-        pos += 1 + stride
-        for i in range(stride):
-            left = line[i - channels] if i >= channels else 0
-            up, up_left = previous[i], previous[i - channels] if i >= channels else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + up) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 0xFF
-            elif kind == 4:
-                p = left + up - up_left
-                pa, pb, pc = abs(p - left), abs(p - up), abs(p - up_left)
-                pred = left if pa <= pb and pa <= pc else up if pb <= pc else up_left
-                line[i] = (line[i] + pred) & 0xFF
-        rows.append([tuple(line[x * channels:x * channels + 3]) +
-                     ((line[x * channels + 3],) if channels == 4 else (255,))
-                     for x in range(width)])
-        previous = line
-    return width, height, rows
+# The program icon's images in file order, (size, bits per pixel, how ImageMagick finds it stored):
+# the three every Windows takes at 24 bits, then the sizes Windows asks for at 125 % to 200 % text
+# size and in Explorer's large views, at 32 bits with alpha, the largest as PNG to stay small.
+ICON_IMAGES = [(16, 24, "ICO"), (32, 24, "ICO"), (48, 24, "ICO"), (20, 32, "ICO"), (24, 32, "ICO"),
+               (40, 32, "ICO"), (64, 32, "ICO"), (256, 32, "PNG")]
 
 
-def read_ico_images(path):
-    """Returns one dict per image: size, bpp, top-down rows of (r, g, b), and whether any AND-mask
-    bit (a transparent pixel) is set."""
-    data = pathlib.Path(path).read_bytes()
-    reserved, kind, count = struct.unpack("<HHH", data[:6])
-    expect(reserved == 0 and kind == 1, f"{path}: not an icon file")
-    images = []
-    for n in range(count):
-        w, h, _, _, _, _, size, offset = struct.unpack("<BBBBHHII", data[6 + 16 * n:22 + 16 * n])
-        dib = data[offset:offset + size]
-        expect(not dib.startswith(b"\x89PNG"), f"{path}: image {n + 1} is PNG-compressed, not a bitmap")
-        _, width, double_height, _, bpp, compression = struct.unpack("<IiiHHI", dib[:20])
-        height = double_height // 2
-        expect((w or 256, h or 256) == (width, height),
-               f"{path}: directory says {w}x{h}, bitmap says {width}x{height}")
-        image = {"size": (width, height), "bpp": bpp, "rows": None, "masked": None}
-        if bpp == 24 and compression == 0:
-            stride, mask_stride = (width * 3 + 3) // 4 * 4, (width + 31) // 32 * 4
-            pixels = dib[40:40 + stride * height]
-            mask = dib[40 + stride * height:40 + (stride + mask_stride) * height]
-            expect(len(mask) == mask_stride * height, f"{path}: image {n + 1} is truncated")
-            # Bitmaps are stored bottom-up, blue first.
-            image["rows"] = [[tuple(reversed(pixels[y * stride + 3 * x:y * stride + 3 * x + 3]))
-                              for x in range(width)] for y in reversed(range(height))]
-            image["masked"] = any(mask[y * mask_stride + x // 8] & (0x80 >> (x % 8))
-                                  for y in range(height) for x in range(width))
-        images.append(image)
-    return images
+def image_property(image, property_format):
+    """One ImageMagick property of an image, such as "%m" (its format) or "%[opaque]"."""
+    result = run("convert", image, "-format", property_format, "info:")
+    expect(result.returncode == 0, f"convert cannot read {image}: {result.stderr}")
+    return result.stdout.strip()
+
+
+def differing_pixels(image, reference, *transform):
+    """How many pixels of `image`, after the ImageMagick `transform`, differ from `reference`."""
+    result = run("convert", image, *transform, reference, "-metric", "AE", "-compare",
+                 "-format", "%[distortion]", "info:")
+    expect(result.returncode == 0, f"convert cannot compare {image} with {reference}: {result.stderr}")
+    return float(result.stdout)
 
 
 def check_ico(args):
@@ -137,19 +84,23 @@ def check_ico(args):
     for line in listing.stdout.splitlines():
         fields = dict(f.lstrip("-").split("=", 1) for f in line.split() if "=" in f)
         found.append((int(fields["width"]), int(fields["height"]), int(fields["bit-depth"])))
-    expect(found == [(s, s, 24) for s in SIZES], f"icotool lists {found}, want 16, 32, 48 at 24 bpp")
+    wanted = [(size, size, bpp) for size, bpp, _ in ICON_IMAGES]
+    expect(found == wanted, f"icotool lists {found}, want {wanted}")
 
-    images = read_ico_images(ico)
-    for size, image in zip(SIZES, images):
-        expect(image["bpp"] == 24 and image["rows"] is not None,
-               f"{size}px image is {image['bpp']} bpp, want an uncompressed 24-bit bitmap")
-        expect(not image["masked"], f"{size}px image has transparent pixels; the icon must be opaque")
-        # The .ico must be packed from the committed PNGs, not from a stale drawing.
-        width, height, rows = read_png(args.resources / f"veltrix-{size}.png")
-        expect((width, height) == (size, size), f"veltrix-{size}.png is {width}x{height}")
-        expect(all(a == 255 for row in rows for *_, a in row), f"veltrix-{size}.png is not opaque")
-        expect(image["rows"] == [[p[:3] for p in row] for row in rows],
-               f"{size}px image differs from veltrix-{size}.png: run scripts/make-icons.sh")
+    smallest = str(args.resources / "veltrix-16.png")
+    for index, (size, bpp, storage) in enumerate(ICON_IMAGES):
+        image = f"{ico}[{index}]"
+        stored = image_property(image, "%m")
+        expect(stored == storage, f"{size}px image stored as {stored}, want {storage}")
+        # The drawing sits on a 16-unit grid, so every size sampled at the centres of its cells
+        # is the 16 px image: a stale or foreign picture at any size fails here.
+        expect(differing_pixels(image, smallest, "-sample", "16x16!") == 0,
+               f"{size}px image is not the drawing of veltrix-16.png: run scripts/make-icons.sh")
+        if bpp == 24:
+            # The .ico must be packed from the committed PNGs, not from a stale drawing.
+            expect(image_property(image, "%[opaque]") == "true", f"{size}px image has transparent pixels")
+            expect(differing_pixels(image, str(args.resources / f"veltrix-{size}.png")) == 0,
+                   f"{size}px image differs from veltrix-{size}.png: run scripts/make-icons.sh")
 
 
 # --- Windows resources --------------------------------------------------------------------------
@@ -204,7 +155,7 @@ def check_rc(args):
         compiled = run("x86_64-w64-mingw32-windres", "-I", str(args.resources),
                        str(args.configured / "veltrix.rc"), "-O", "res", "-o", str(res))
         expect(compiled.returncode == 0, f"windres failed:\n{compiled.stderr}")
-        check_resource_entries(list(read_res(res)))
+        check_resource_entries(list(read_res(res)), args.resources / "veltrix.ico")
 
 
 # What a bare Windows 10 has; Veltrix.exe must need no other DLL, so that it runs as one file.
@@ -222,7 +173,7 @@ def check_exe(args):
         extracted = run("x86_64-w64-mingw32-windres", "-i", str(exe), "-O", "res", "-o", str(res))
         expect(extracted.returncode == 0, f"reading resources from Veltrix.exe failed:\n{extracted.stderr}")
         # windres drops the language when it reads a program file, so only the .rc check has it.
-        check_resource_entries(list(read_res(res)), language_known=False)
+        check_resource_entries(list(read_res(res)), args.resources / "veltrix.ico", language_known=False)
     headers = run("x86_64-w64-mingw32-objdump", "-p", str(exe))
     expect(headers.returncode == 0, f"objdump failed:\n{headers.stderr}")
     dlls = {line.split(":", 1)[1].strip().lower() for line in headers.stdout.splitlines()
@@ -251,7 +202,7 @@ def check_manifest(entries):
     print(f"manifest: Common Controls 6, {awareness.text}, supported OS {systems}")
 
 
-def check_resource_entries(entries, language_known=True):
+def check_resource_entries(entries, ico, language_known=True):
     versions = [(lang, body) for kind, _, lang, body in entries if kind == RT_VERSION]
     expect(len(versions) == 1, f"{len(versions)} version resources, want 1")
     language, body = versions[0]
@@ -285,22 +236,31 @@ def check_resource_entries(entries, language_known=True):
     raw = variables.get("Translation", b"")
     translation = [struct.unpack("<HH", raw[i:i + 4]) for i in range(0, len(raw), 4)]
     print("Translation = " + ", ".join(f"{lang:#06x}, {cp}" for lang, cp in translation))
-    expect(translation == TRANSLATION, f"Translation {translation}, want {TRANSLATION}")
-    expect(f"{translation[0][0]:04X}{translation[0][1]:04X}" == VERSION_BLOCK,
-           "Translation does not name the string block, so Windows would not find the strings")
+    block = tables[0][0]
+    expect(translation == [(int(block[:4], 16), int(block[4:], 16))],
+           f"Translation {translation} does not name the string block {block}, so Windows would not find the strings")
 
+    check_icon_group(entries, ico)
+    check_manifest(entries)
+
+
+def check_icon_group(entries, ico):
+    """The icon group and its images hold exactly veltrix.ico, whose images check_ico checks: each
+    group entry is the file's directory entry with the image's resource id in place of its offset."""
     groups = [body for kind, _, _, body in entries if kind == RT_GROUP_ICON]
     expect(len(groups) == 1, f"{len(groups)} icon groups, want 1")
     icons = {name: body for kind, name, _, body in entries if kind == RT_ICON}
-    _, _, count = struct.unpack("<HHH", groups[0][:6])
-    listed = []
+    data = ico.read_bytes()
+    count = struct.unpack("<H", data[4:6])[0]
+    expect(groups[0][:6] == data[:6] and len(groups[0]) == 6 + 14 * count,
+           f"the icon group does not list the {count} images of veltrix.ico")
     for n in range(count):
-        w, h, _, _, _, bpp, _, icon_id = struct.unpack("<BBBBHHIH", groups[0][6 + 14 * n:20 + 14 * n])
-        expect(icon_id in icons, f"icon group names missing icon {icon_id}")
-        bitmap_bpp = struct.unpack("<H", icons[icon_id][14:16])[0]
-        listed.append((w, h, bpp, bitmap_bpp))
-    expect(listed == [(s, s, 24, 24) for s in SIZES], f"icon group holds {listed}")
-    check_manifest(entries)
+        entry, group_entry = data[6 + 16 * n:22 + 16 * n], groups[0][6 + 14 * n:20 + 14 * n]
+        size, offset = struct.unpack("<II", entry[8:])
+        icon = icons.get(struct.unpack("<H", group_entry[12:])[0])
+        expect(group_entry[:12] == entry[:12] and icon == data[offset:offset + size],
+               f"image {n + 1} of the icon group differs from veltrix.ico")
+    print(f"icon group: the {count} images of veltrix.ico")
 
 
 # --- desktop integration ------------------------------------------------------------------------
@@ -362,8 +322,8 @@ def check_install(args):
         expect(installed == wanted, f"installed {installed}, want {wanted}")
         expect(os.access(usr / "bin/veltrix", os.X_OK), "bin/veltrix is not executable")
         for path, size in icons.items():
-            width, height, _ = read_png(usr / path)
-            expect((width, height) == (size, size), f"{path} is {width}x{height}")
+            found = image_property(str(usr / path), "%w %h")
+            expect(found == f"{size} {size}", f"{path} is {found}")
         svg = ElementTree.parse(usr / scalable).getroot()
         expect(svg.tag == "{http://www.w3.org/2000/svg}svg", f"{scalable} is not an SVG drawing: {svg.tag}")
 
