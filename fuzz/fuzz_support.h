@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
-#include <regex>
 #include <string>
 #include <string_view>
 
@@ -63,19 +62,33 @@ inline bool IsPlausibleSeparator(std::string_view separator) {
 // zeros, optionally "E", a sign and two or three digits, and nothing else (no blank, "+" or
 // grouping). Nothing when the text has another form, more than 15 significant digits, or is not a
 // whole count of such units.
-inline std::optional<Wide> ReadWritten(std::string text, std::string_view separator, int places) {
-    if (const std::size_t at = text.find(separator); at != std::string::npos) text.replace(at, separator.size(), ".");
-    static const std::regex form(R"((-?)(0|[1-9]\d*)(?:\.(\d*[1-9]))?(?:E([+-]\d{2,3}))?)");
-    std::smatch parts;
-    if (!std::regex_match(text, parts, form)) return std::nullopt;
-    std::string digits = parts[2].str() + parts[3].str();
-    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
-    int shift = places - static_cast<int>(parts[3].length()) + (parts[4].matched ? std::stoi(parts[4].str()) : 0);
-    if (digits.size() > 15 || shift < 0 || shift > 20) return std::nullopt;
+inline std::optional<Wide> ReadWritten(std::string_view text, std::string_view separator, int places) {
+    const auto digits = [&text] {  // the digits at the front of `text`, taken off it
+        const std::string_view run = text.substr(0, std::min(text.find_first_not_of("0123456789"), text.size()));
+        text.remove_prefix(run.size());
+        return run;
+    };
+    const bool negative = text.starts_with('-');
+    text.remove_prefix(negative ? 1 : 0);
+    const std::string_view whole = digits();
+    const bool pointed = text.starts_with(separator);
+    text.remove_prefix(pointed ? separator.size() : 0);
+    const std::string_view fraction = pointed ? digits() : std::string_view{};
+    const int sign = text.starts_with("E+") ? 1 : text.starts_with("E-") ? -1 : 0;
+    text.remove_prefix(sign != 0 ? 2 : 0);
+    const std::string_view power = sign != 0 ? digits() : std::string_view{};
+    if (!text.empty() || whole.empty() || (whole.size() > 1 && whole[0] == '0') ||
+        (pointed && (fraction.empty() || fraction.back() == '0')) || (sign != 0 && (power.size() < 2 || power.size() > 3))) {
+        return std::nullopt;
+    }
+    std::string all = std::string(whole).append(fraction);
+    all.erase(0, std::min(all.find_first_not_of('0'), all.size()));
+    int shift = places - static_cast<int>(fraction.size()) + (sign != 0 ? sign * std::stoi(std::string(power)) : 0);
+    if (all.size() > 15 || shift < 0 || shift > 20) return std::nullopt;
     Wide count = 0;
-    for (const char digit : digits) count = count * 10 + (digit - '0');
+    for (const char digit : all) count = count * 10 + (digit - '0');
     for (; shift > 0; --shift) count *= 10;
-    return parts[1].length() > 0 ? -count : count;
+    return negative ? -count : count;
 }
 
 // The same text with its number negated: a leading sign (after any blanks) is flipped, otherwise
