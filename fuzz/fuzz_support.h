@@ -1,18 +1,24 @@
-// Helpers shared by the fuzz targets: turning raw bytes into a separator and a text, and the
-// reference facts the targets check the library against.
+// Helpers shared by the fuzz targets: turning raw bytes into a separator and a text, and reading a
+// written number back as an exact decimal, without the library's own reading or number form.
 #pragma once
 
 #include "calc/calc.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace fuzz {
+
+// Exact products of counts and rates: a count of ten-thousandths times 119 overflows 64 bits.
+__extension__ typedef __int128 Wide;
+
+inline Wide Magnitude(Wide x) { return x < 0 ? -x : x; }
 
 // Stops the run with a message; libFuzzer then saves the input that got here.
 [[noreturn]] inline void Fail(const char* what, std::string_view detail = {}) {
@@ -45,30 +51,44 @@ inline std::string TakeSeparator(std::string_view& in) {
     }
 }
 
-// Whether regional settings could give this separator, so that text written with it must read
-// back. A separator that contains a digit, a sign, a blank (blanks are dropped when reading), an
-// exponent letter E/D or the radix mark '&' would merge with the number around it, and an empty
-// one would write "10.5" as "105"; no locale has such a separator.
+// Whether a written number can be told apart from its separator: not empty, and no digit, sign or
+// exponent mark E in it. Every separator that regional settings offer passes.
 inline bool IsPlausibleSeparator(std::string_view separator) {
-    if (separator.empty()) return false;
-    for (char c : separator) {
-        if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
-            c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == '&') {
-            return false;
-        }
-    }
-    return true;
+    return !separator.empty() && separator.find_first_of("0123456789+-E") == std::string_view::npos;
 }
 
-// `x` rounded to 15 significant digits, as the written form holds it (to_chars rounds the exact
-// binary value, ties to even; from_chars reads the decimal back to the nearest double).
-inline double RoundTo15Digits(double x) {
-    if (x == 0) return 0;
-    char text[40];
-    const auto end = std::to_chars(text, text + sizeof text, x, std::chars_format::scientific, 14).ptr;
-    double rounded = 0;
-    std::from_chars(text, end, rounded);
-    return rounded;
+// A written number read exactly and counted in units of ten to the -`places`. Its form: an
+// optional "-", digits without leading zeros, optionally `separator` and digits without trailing
+// zeros, optionally "E", a sign and two or three digits, and nothing else (no blank, "+" or
+// grouping). Nothing when the text has another form, more than 15 significant digits, or is not a
+// whole count of such units.
+inline std::optional<Wide> ReadWritten(std::string_view text, std::string_view separator, int places) {
+    const auto digits = [&text] {  // the digits at the front of `text`, taken off it
+        const std::string_view run = text.substr(0, std::min(text.find_first_not_of("0123456789"), text.size()));
+        text.remove_prefix(run.size());
+        return run;
+    };
+    const bool negative = text.starts_with('-');
+    text.remove_prefix(negative ? 1 : 0);
+    const std::string_view whole = digits();
+    const bool pointed = text.starts_with(separator);
+    text.remove_prefix(pointed ? separator.size() : 0);
+    const std::string_view fraction = pointed ? digits() : std::string_view{};
+    const int sign = text.starts_with("E+") ? 1 : text.starts_with("E-") ? -1 : 0;
+    text.remove_prefix(sign != 0 ? 2 : 0);
+    const std::string_view power = sign != 0 ? digits() : std::string_view{};
+    if (!text.empty() || whole.empty() || (whole.size() > 1 && whole[0] == '0') ||
+        (pointed && (fraction.empty() || fraction.back() == '0')) || (sign != 0 && (power.size() < 2 || power.size() > 3))) {
+        return std::nullopt;
+    }
+    std::string all = std::string(whole).append(fraction);
+    all.erase(0, std::min(all.find_first_not_of('0'), all.size()));
+    int shift = places - static_cast<int>(fraction.size()) + (sign != 0 ? sign * std::stoi(std::string(power)) : 0);
+    if (all.size() > 15 || shift < 0 || shift > 20) return std::nullopt;
+    Wide count = 0;
+    for (const char digit : all) count = count * 10 + (digit - '0');
+    for (; shift > 0; --shift) count *= 10;
+    return negative ? -count : count;
 }
 
 // The same text with its number negated: a leading sign (after any blanks) is flipped, otherwise
