@@ -7,9 +7,9 @@
 // its decimal separator. VELTRIX_RANDOM_SEED replays a run, VELTRIX_RANDOM_RELEASES lengthens it.
 #include "form1_reader.h"
 #include "tests/support/memory_fields.h"
+#include "tests/support/pinned_window.h"
 #include "tests/support/random_inputs.h"
 #include "text_conversion.h"
-#include "ui/form1_description.h"
 
 #include <algorithm>
 #include <array>
@@ -26,7 +26,7 @@ using calc::AmountField;
 namespace {
 
 constexpr std::array<const char *, 3> fieldNames{"txtBez", "txt5", "txt19"};
-constexpr std::size_t maxTyped = form1::MaxTypedLength;
+constexpr std::size_t maxTyped = pinned_window::MaxTypedLength;
 // Key releases per locale row; VELTRIX_RANDOM_RELEASES makes a longer or shorter run.
 constexpr int defaultReleases = 2000;
 constexpr DWORD settleMilliseconds = 5000;
@@ -399,7 +399,7 @@ bool RandomKeys::CheckOverflow(const std::array<std::string, 3> &stamped)
         if (i != focus && texts[i] != stamped[i])
             return Fail("an overflow changed a field: " + Describe(texts));
     HWND box = reader.MessageBox();
-    if (Form1Reader::Text(box) != form1::Title || GetWindow(box, GW_OWNER) != form)
+    if (Form1Reader::Text(box) != "Veltrix" || GetWindow(box, GW_OWNER) != form)
         return Fail("the overflow box is not Veltrix's own");
     ++overflows;
     const Key enter = Plain(VK_RETURN, "Enter");
