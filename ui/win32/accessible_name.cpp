@@ -1,21 +1,37 @@
 #include "accessible_name.h"
 
+namespace {
+
+template <typename Function>
+Function Find(HMODULE module, const char *name)
+{
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
+                  : nullptr;
+}
+
+} // namespace
+
 AccessibleNames::~AccessibleNames()
 {
-    // Every interface goes before the apartment it lives in.
+    // Every interface goes before the apartment it lives in, and the apartment before its DLL.
     services.reset();
     if (comStarted)
-        CoUninitialize();
+        Find<decltype(&CoUninitialize)>(ole32, "CoUninitialize")();
+    if (ole32)
+        FreeLibrary(ole32);
 }
 
 void AccessibleNames::Set(HWND control, const std::wstring &name)
 {
     if (!started) {
         started = true;
-        comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        ole32 = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        const auto initialize = Find<decltype(&CoInitializeEx)>(ole32, "CoInitializeEx");
+        const auto create = Find<decltype(&CoCreateInstance)>(ole32, "CoCreateInstance");
+        comStarted = initialize && create && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
         IAccPropServices *made = nullptr;
-        if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_IAccPropServices, reinterpret_cast<void **>(&made))))
+        if (comStarted && SUCCEEDED(create(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IAccPropServices, reinterpret_cast<void **>(&made))))
             services.reset(made);
     }
     if (services)

@@ -98,9 +98,7 @@ std::string Facts(const Form1Reader &reader)
         MapWindowPoints(HWND_DESKTOP, form, reinterpret_cast<POINT *>(&place), 2);
         out << (first ? "" : ",") << "{\"name\":" << Quoted(known ? form1::Controls[index].name : "?")
             << ",\"class\":" << Quoted(ClassOf(child)) << ",\"text\":" << Quoted(Form1Reader::Text(child))
-            << ",\"rect\":" << Rect(place) << ",\"style\":" << GetWindowLongW(child, GWL_STYLE)
-            << ",\"limit\":" << (ClassOf(child) == "Edit" ? SendMessageW(child, EM_GETLIMITTEXT, 0, 0) : 0)
-            << '}';
+            << ",\"rect\":" << Rect(place) << ",\"style\":" << GetWindowLongW(child, GWL_STYLE) << '}';
         first = false;
     }
     out << "]}";
