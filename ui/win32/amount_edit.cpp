@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+
 namespace {
 
 // The subclass is told apart by its listener, and carries its field as the reference data, so a
@@ -17,8 +19,11 @@ LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
     // the field all the same, as they are to the Linux window. The recalculation runs first: the
     // edit's handling of the Apps key's release opens the context menu and runs it to its end,
     // and a paste chosen there must wait for the next release, as any change without one does.
+    auto owner = reinterpret_cast<AmountEditListener *>(listener);
     if (message == WM_KEYUP || message == WM_SYSKEYUP)
-        reinterpret_cast<KeyReleaseListener *>(listener)->KeyReleased(calc::AmountField(field));
+        owner->KeyReleased(calc::AmountField(field));
+    else if (message == WM_GETOBJECT)
+        owner->AccessibleObjectAsked();
     else if (message == WM_NCDESTROY)
         RemoveWindowSubclass(edit, EditProc, listener);
     return DefSubclassProc(edit, message, wParam, lParam);
@@ -26,12 +31,13 @@ LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
 
 } // namespace
 
-void MakeAmountEdit(HWND edit, calc::AmountField field, KeyReleaseListener &listener)
+void MakeAmountEdit(HWND edit, calc::AmountField field, AmountEditListener &listener)
 {
     // The control's own limit binds typing and pasting only; WM_SETTEXT still writes whole.
     SendMessageW(edit, EM_SETLIMITTEXT, form1::MaxTypedLength, 0);
     if (!SetWindowSubclass(edit, EditProc, reinterpret_cast<UINT_PTR>(&listener), DWORD_PTR(field)))
-        ThrowLastError("SetWindowSubclass");
+        // SetWindowSubclass sets no last error, so there is no system text to add.
+        throw std::runtime_error("SetWindowSubclass failed");
 }
 
 std::string EditText(HWND edit)

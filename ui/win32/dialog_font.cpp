@@ -13,7 +13,7 @@ LONG CappedFontHeight(LONG height, LONG largest)
     return height == 0 || std::labs(height) > largest ? -largest : height;
 }
 
-HFONT DialogFont(UINT dpi)
+UniqueFont DialogFont(UINT dpi)
 {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
@@ -21,12 +21,12 @@ HFONT DialogFont(UINT dpi)
         ThrowLastError("SystemParametersInfoForDpi");
     LOGFONTW font = metrics.lfMessageFont;
     const LONG capped =
-        CappedFontHeight(font.lfHeight, form1::ToPixels(form1::LargestFontTwips, int(dpi)));
+        CappedFontHeight(font.lfHeight, MulDiv(form1::LargestFontTwips, int(dpi), form1::TwipsPerInch));
     if (capped != font.lfHeight) {
         font.lfHeight = capped;
         font.lfWidth = 0;  // the face's own proportions at the new height
     }
-    HFONT made = CreateFontIndirectW(&font);
+    UniqueFont made(CreateFontIndirectW(&font));
     if (!made)
         throw std::runtime_error("CreateFontIndirect failed");
     return made;

@@ -4,10 +4,14 @@
 #include "failure_report.h"
 #include "program_icon.h"
 #include "system_error.h"
+#include "system_function.h"
 #include "text_conversion.h"
+
+#include <commctrl.h>
 
 #include <cstdlib>
 #include <stdexcept>
+#include <string_view>
 #include <tuple>
 
 namespace {
@@ -16,6 +20,13 @@ namespace {
 // minimize or maximize box.
 constexpr DWORD windowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD windowExStyle = 0;
+
+static_assert(Form1::Label3Id - Form1::FirstControlId + 1 == int(std::size(form1::Controls)),
+              "one named id for each control of the table");
+static_assert(std::string_view(form1::Controls[Form1::TxtBezId - Form1::FirstControlId].name) == "txtBez"
+                  && std::string_view(form1::Controls[Form1::Txt5Id - Form1::FirstControlId].name) == "txt5"
+                  && std::string_view(form1::Controls[Form1::Txt19Id - Form1::FirstControlId].name) == "txt19",
+              "the fields' ids name them");
 
 struct ControlClass {
     const wchar_t *name;
@@ -26,13 +37,19 @@ ControlClass ClassOf(form1::ControlKind kind)
 {
     switch (kind) {
     case form1::ControlKind::GroupBox:
-        return {L"BUTTON", BS_GROUPBOX, 0};
+        return {WC_BUTTONW, BS_GROUPBOX, 0};
     case form1::ControlKind::AmountEdit:
-        return {L"EDIT", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        return {WC_EDITW, WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case form1::ControlKind::Label:
-        return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+        return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
     }
     throw std::logic_error("unknown control kind");
+}
+
+// Twips at `dpi`, rounded to the nearest pixel.
+int Pixels(int twips, UINT dpi)
+{
+    return MulDiv(twips, int(dpi), form1::TwipsPerInch);
 }
 
 // Edges are scaled rather than sizes, so that neighbours stay flush at any DPI. An edit's or a
@@ -46,26 +63,31 @@ RECT PixelRect(const form1::Control &control, UINT dpi)
         left += group.left;
         top += group.top;
     }
-    const int scale = int(dpi);
-    return {form1::ToPixels(left, scale), form1::ToPixels(top, scale),
-            form1::ToPixels(left + control.width, scale), form1::ToPixels(top + control.height, scale)};
+    return {Pixels(left, dpi), Pixels(top, dpi), Pixels(left + control.width, dpi),
+            Pixels(top + control.height, dpi)};
 }
 
-// The whole window, frame and caption included, around the table's client area at `dpi`.
+// The whole window, frame and caption included, around the table's client area at `dpi`. Right
+// only where the system scales the frame to the window's DPI: always under per-monitor awareness
+// version 2, and under version 1 (Windows 10 1607) after EnableNonClientDpiScaling.
 SIZE FrameSize(UINT dpi)
 {
-    const int scale = int(dpi);
-    RECT frame{0, 0, form1::ToPixels(form1::ClientWidth, scale),
-               form1::ToPixels(form1::ClientHeight, scale)};
+    RECT frame{0, 0, Pixels(form1::ClientWidth, dpi), Pixels(form1::ClientHeight, dpi)};
     AdjustWindowRectExForDpi(&frame, windowStyle, FALSE, windowExStyle, dpi);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
-// The window has one size, so a maximized start (a shortcut set to "Maximized", start /max)
-// shows it normally instead.
-int NormalShowCommand(int show)
+// Under per-monitor awareness version 1, the only kind Windows 10 1607 has, the system scales a
+// window's caption and borders to its monitor's DPI only when the window asks for it in
+// WM_NCCREATE; under version 2 it always does, and the call fails harmlessly. Found at run time,
+// so that a system without it still starts the program.
+void ScaleFrameWithDpi(HWND window)
 {
-    return show == SW_SHOWMAXIMIZED ? SW_SHOWNORMAL : show;
+    using EnableNonClientDpiScalingFunction = BOOL(WINAPI *)(HWND);
+    static const auto enable = LoadedSystemFunction<EnableNonClientDpiScalingFunction>(
+        L"user32.dll", "EnableNonClientDpiScaling");
+    if (enable)
+        enable(window);
 }
 
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure)
@@ -74,7 +96,7 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure)
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = Form1::ClassName;
     if (!RegisterClassExW(&windowClass))
@@ -91,7 +113,7 @@ RECT PrimaryWorkArea()
 
 } // namespace
 
-Form1::Form1(HINSTANCE instance, int show)
+Form1::Form1(HINSTANCE instance)
 {
     RegisterWindowClass(instance, WindowProc);
     const RECT workArea = PrimaryWorkArea();
@@ -100,17 +122,14 @@ Form1::Form1(HINSTANCE instance, int show)
     if (!CreateWindowExW(windowExStyle, ClassName, title.c_str(), windowStyle, workArea.left,
                          workArea.top, 0, 0, nullptr, nullptr, instance, this))
         ThrowLastError("CreateWindowEx");
+    SIZE frame{};
     try {
         CreateControls();
         const UINT dpi = GetDpiForWindow(window);
         LayOut(dpi);
         ApplyFont(dpi);
         ApplyIcons(dpi);
-        // The whole window, frame included, is centred.
-        const SIZE frame = FrameSize(dpi);
-        SetWindowPos(window, nullptr, (workArea.left + workArea.right - frame.cx) / 2,
-                     (workArea.top + workArea.bottom - frame.cy) / 2, frame.cx, frame.cy,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        frame = FrameSize(dpi);
     } catch (...) {
         DestroyWindow(window);
         // Its WM_DESTROY has posted the quit, which would close the failure report's box at once.
@@ -119,20 +138,19 @@ Form1::Form1(HINSTANCE instance, int show)
         throw;
     }
     lastFocus = Field(calc::AmountField::txtBez);
-    // The first ShowWindow of a process may take its command from the STARTUPINFO of the program
-    // that started it instead; OnSize undoes a maximize that comes that way.
-    ShowWindow(window, NormalShowCommand(show));
+    // Shown, centred and activated by SetWindowPos, not ShowWindow: the first ShowWindow of a
+    // process takes its command from the STARTUPINFO of the program that started it (a shortcut
+    // set to "Maximized" or "Minimized") instead of the one it is given.
+    SetWindowPos(window, HWND_TOP, (workArea.left + workArea.right - frame.cx) / 2,
+                 (workArea.top + workArea.bottom - frame.cy) / 2, frame.cx, frame.cy, SWP_SHOWWINDOW);
+    UpdateWindow(window);
 }
 
 Form1::~Form1()
 {
+    // The controls go before the font they use.
     if (window)
         DestroyWindow(window);
-    if (font)
-        DeleteObject(font);
-    for (HICON icon : {bigIcon, smallIcon})
-        if (icon)
-            DestroyIcon(icon);
 }
 
 int Form1::Run()
@@ -155,6 +173,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
         auto form = static_cast<Form1 *>(reinterpret_cast<const CREATESTRUCTW *>(lParam)->lpCreateParams);
         form->window = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        ScaleFrameWithDpi(window);
     }
     auto form = reinterpret_cast<Form1 *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form)
@@ -164,6 +183,10 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
         form->window = nullptr;
         return DefWindowProcW(window, message, wParam, lParam);
     }
+    // The failure report's modal loop keeps dispatching messages to this window (setting changes,
+    // DPI changes, size queries): once it has failed, none may fail again and show a second box.
+    if (form->failed)
+        return DefWindowProcW(window, message, wParam, lParam);
     LRESULT result = 0;
     form->Guarded([&] { result = form->Handle(message, wParam, lParam); });
     return result;
@@ -186,10 +209,12 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return 0;
     case WM_SETTINGCHANGE:
-        // A new text size or message font applies at once.
         if (wParam == SPI_SETNONCLIENTMETRICS)
-            ApplyFont(GetDpiForWindow(window));
+            OnMetricsChanged();
         break;
+    case WM_THEMECHANGED:
+        OnMetricsChanged();
+        return 0;
     case WM_SIZE:
         OnSize(wParam);
         return 0;
@@ -210,7 +235,6 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 void Form1::CreateControls()
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    AccessibleNames accessibleNames;
     for (std::size_t i = 0; i < controls.size(); ++i) {
         const form1::Control &control = form1::Controls[i];
         const ControlClass kind = ClassOf(control.kind);
@@ -221,12 +245,9 @@ void Form1::CreateControls()
                                     instance, nullptr);
         if (!made)
             ThrowLastError("CreateWindowEx for a control");
-        if (control.kind == form1::ControlKind::AmountEdit) {
-            MakeAmountEdit(made, control.amount, *this);
-            // What a screen reader announces on entering the field.
-            accessibleNames.Set(made, ToUtf16(form1::GroupOf(control.amount).text));
-        }
         controls[i] = made;
+        if (control.kind == form1::ControlKind::AmountEdit)
+            MakeAmountEdit(made, control.amount, *this);
     }
 }
 
@@ -244,14 +265,13 @@ void Form1::LayOut(UINT dpi)
         ThrowLastError("DeferWindowPos");
 }
 
+// The old font is deleted only once no control uses it any more.
 void Form1::ApplyFont(UINT dpi)
 {
-    HFONT newFont = DialogFont(dpi);
+    UniqueFont newFont = DialogFont(dpi);
     for (HWND control : controls)
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(newFont), TRUE);
-    if (font)
-        DeleteObject(font);
-    font = newFont;
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(newFont.get()), TRUE);
+    font = std::move(newFont);
 }
 
 // Caption and taskbar icons drawn for this DPI, not stretched from another.
@@ -260,12 +280,18 @@ void Form1::ApplyIcons(UINT dpi)
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (auto [kind, metric, icon] : {std::tuple{ICON_BIG, SM_CXICON, &bigIcon},
                                       std::tuple{ICON_SMALL, SM_CXSMICON, &smallIcon}}) {
-        HICON made = ProgramIcon(instance, GetSystemMetricsForDpi(metric, dpi));
-        SendMessageW(window, WM_SETICON, WPARAM(kind), reinterpret_cast<LPARAM>(made));
-        if (*icon)
-            DestroyIcon(*icon);
-        *icon = made;
+        UniqueIcon made = ProgramIcon(instance, GetSystemMetricsForDpi(metric, dpi));
+        SendMessageW(window, WM_SETICON, WPARAM(kind), reinterpret_cast<LPARAM>(made.get()));
+        *icon = std::move(made);
     }
+}
+
+// The frame around the table's client area at `dpi`, where it stands.
+void Form1::FitFrame(UINT dpi)
+{
+    const SIZE frame = FrameSize(dpi);
+    SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 // Like a dialog, the window gives the focus back to the field that had it when it was left.
@@ -281,11 +307,20 @@ void Form1::OnActivate(WPARAM wParam)
 }
 
 // Without an answer Windows holds an overlapped window to the caption's minimum width, wider
-// than this window's frame once the caption buttons are large (Windows 10 and 11 metrics).
+// than this window's frame once the caption buttons are large (Windows 10 and 11 metrics). The
+// maximized place is where the window stands, so that a maximize moves nothing before OnSize
+// undoes it: ptMaxPosition counts from the primary monitor's corner, and Windows moves it to the
+// same place relative to the window's own monitor.
 void Form1::OnGetMinMaxInfo(MINMAXINFO &limits) const
 {
     const SIZE frame = FrameSize(GetDpiForWindow(window));
     limits.ptMinTrackSize = limits.ptMaxTrackSize = limits.ptMaxSize = {frame.cx, frame.cy};
+    RECT place;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetWindowRect(window, &place)
+        && GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+        limits.ptMaxPosition = {place.left - monitor.rcMonitor.left, place.top - monitor.rcMonitor.top};
 }
 
 // Moved to a monitor of another density: the same layout in that monitor's pixels, font and
@@ -298,6 +333,16 @@ void Form1::OnDpiChanged(UINT dpi, const RECT &suggested)
     ApplyIcons(dpi);
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A new text size, caption height or border width (Settings, high contrast, another theme): the
+// system keeps the window's outer size, which would now hold a smaller client area, so the font
+// is read again and the frame set to hold the table's client area.
+void Form1::OnMetricsChanged()
+{
+    const UINT dpi = GetDpiForWindow(window);
+    ApplyFont(dpi);
+    FitFrame(dpi);
 }
 
 // However it came (a maximized start, another program's ShowWindow or SC_MAXIMIZE), a maximize is
@@ -315,6 +360,20 @@ void Form1::KeyReleased(calc::AmountField field) noexcept
     if (failed)
         return;
     Guarded([&] { calc::Recalculate(field, *this); });
+}
+
+// Named on the first request rather than at start-up, so that a user without a screen reader
+// never pays for COM and oleacc; the names are in place before the edit answers the request.
+void Form1::AccessibleObjectAsked() noexcept
+{
+    if (named)
+        return;
+    named = true;
+    Guarded([&] {
+        for (const form1::Control &control : form1::Controls)
+            if (control.kind == form1::ControlKind::AmountEdit)
+                accessibleNames.Set(Field(control.amount), ToUtf16(form1::GroupOf(control.amount).text));
+    });
 }
 
 template <typename Step>
@@ -341,9 +400,14 @@ void Form1::ReportFailure(const std::exception &failure) noexcept
 
 HWND Form1::Field(calc::AmountField field) const
 {
-    for (std::size_t i = 0; i < controls.size(); ++i)
-        if (form1::Controls[i].kind == form1::ControlKind::AmountEdit && form1::Controls[i].amount == field)
-            return controls[i];
+    switch (field) {
+    case calc::AmountField::txtBez:
+        return controls[TxtBezId - FirstControlId];
+    case calc::AmountField::txt5:
+        return controls[Txt5Id - FirstControlId];
+    case calc::AmountField::txt19:
+        return controls[Txt19Id - FirstControlId];
+    }
     throw std::logic_error("every amount has an edit");
 }
 

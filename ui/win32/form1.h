@@ -1,7 +1,9 @@
 #pragma once
 
+#include "accessible_name.h"
 #include "amount_edit.h"
 #include "calc/calc.h"
+#include "owned_handles.h"
 #include "ui/form1_description.h"
 
 #include <windows.h>
@@ -13,17 +15,21 @@
 // The program's one window, made of standard controls from the table in form1_description.h:
 // three linked amount fields, each recomputing the other two from itself at every key release.
 // Recalculate reaches the fields through this window.
-class Form1 : public calc::FieldAccess, private KeyReleaseListener
+class Form1 : public calc::FieldAccess, private AmountEditListener
 {
 public:
-    // A test tells the controls apart by their ids: the index in form1::Controls plus this.
-    static constexpr int FirstControlId = 100;
+    // The controls' identifiers, in the order of form1::Controls and named after them: a control's
+    // id is its index in the table plus FirstControlId.
+    enum ControlId : int {
+        Frame1Id = 100, Frame2Id, Frame3Id, TxtBezId, Txt5Id, Txt19Id, Label1Id, Label2Id, Label3Id
+    };
+    static constexpr int FirstControlId = Frame1Id;
     static constexpr wchar_t ClassName[] = L"Veltrix.Form1";
 
     // Creates the window, centred on the primary monitor's work area with the focus in txtBez,
-    // and shows it; never maximized, whatever `show` or the starting program asks. Throws
-    // std::runtime_error if Windows refuses.
-    Form1(HINSTANCE instance, int show);
+    // and shows it at that size and place whatever the starting program asks: never maximized or
+    // minimized. Throws std::runtime_error if Windows refuses.
+    explicit Form1(HINSTANCE instance);
     ~Form1();
     Form1(const Form1 &) = delete;
     Form1 &operator=(const Form1 &) = delete;
@@ -43,11 +49,14 @@ private:
     void LayOut(UINT dpi);
     void ApplyFont(UINT dpi);
     void ApplyIcons(UINT dpi);
+    void FitFrame(UINT dpi);
     void OnActivate(WPARAM wParam);
     void OnGetMinMaxInfo(MINMAXINFO &limits) const;
     void OnDpiChanged(UINT dpi, const RECT &suggested);
+    void OnMetricsChanged();
     void OnSize(WPARAM kind);
     void KeyReleased(calc::AmountField field) noexcept override;
+    void AccessibleObjectAsked() noexcept override;
     template <typename Step>
     void Guarded(Step &&step) noexcept;
     void ReportFailure(const std::exception &failure) noexcept;
@@ -56,7 +65,10 @@ private:
     HWND window = nullptr;
     std::array<HWND, std::size(form1::Controls)> controls{};  // by table index
     HWND lastFocus = nullptr;
-    HFONT font = nullptr;
-    HICON bigIcon = nullptr, smallIcon = nullptr;
+    UniqueFont font;
+    UniqueIcon bigIcon, smallIcon;
+    AccessibleNames accessibleNames;
+    bool named = false;
+    // Set once a failure has been reported; from then on the window handles nothing itself.
     bool failed = false;
 };

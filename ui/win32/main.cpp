@@ -2,27 +2,22 @@
 #include "form1.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <cstdlib>
 #include <exception>
 
-// The command line is not read: the program takes none.
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
+// The command line is not read: the program takes none. Nor is the show command: the window has
+// one size and place.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    // COM carries the fields' accessible names; the common controls, with the manifest, give
-    // the controls the system's visual style.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // With the manifest, the common controls give the controls the system's visual style.
     const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&classes);
-    int status = EXIT_FAILURE;
     try {
-        Form1 window(instance, show);
-        status = window.Run();
+        Form1 window(instance);
+        return window.Run();
     } catch (const std::exception &failure) {
         ShowFailure(nullptr, failure);
     }
-    if (SUCCEEDED(com))
-        CoUninitialize();
-    return status;
+    return EXIT_FAILURE;
 }

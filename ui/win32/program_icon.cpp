@@ -1,4 +1,5 @@
 #include "program_icon.h"
+#include "system_function.h"
 
 #include <commctrl.h>
 
@@ -8,24 +9,17 @@ constexpr int programIconId = 1;  // resources/veltrix.rc
 
 using LoadIconWithScaleDownFunction = HRESULT(WINAPI *)(HINSTANCE, PCWSTR, int, int, HICON *);
 
-// MinGW-w64's comctl32 import library lacks LoadIconWithScaleDown, which every Windows 10 has in
-// Common Controls 6; it is found at run time, and LoadImage (which scales up) stands in without it.
-LoadIconWithScaleDownFunction FindLoadIconWithScaleDown()
-{
-    HMODULE controls = GetModuleHandleW(L"comctl32.dll");
-    return controls ? reinterpret_cast<LoadIconWithScaleDownFunction>(
-                          reinterpret_cast<void (*)()>(GetProcAddress(controls, "LoadIconWithScaleDown")))
-                    : nullptr;
-}
-
 } // namespace
 
-HICON ProgramIcon(HINSTANCE instance, int size)
+// MinGW-w64's comctl32 import library lacks LoadIconWithScaleDown, which every Windows 10 has in
+// Common Controls 6; LoadImage (which scales up) stands in without it.
+UniqueIcon ProgramIcon(HINSTANCE instance, int size)
 {
-    static const LoadIconWithScaleDownFunction scaleDown = FindLoadIconWithScaleDown();
+    static const auto scaleDown =
+        LoadedSystemFunction<LoadIconWithScaleDownFunction>(L"comctl32.dll", "LoadIconWithScaleDown");
     HICON icon = nullptr;
     if (scaleDown && SUCCEEDED(scaleDown(instance, MAKEINTRESOURCEW(programIconId), size, size, &icon)))
-        return icon;
-    return static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(programIconId), IMAGE_ICON, size, size, 0));
+        return UniqueIcon(icon);
+    return UniqueIcon(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(programIconId), IMAGE_ICON, size, size, 0)));
 }

@@ -6,17 +6,17 @@
 //   facts                window and control geometry, styles, texts, DPI
 //   texts                the three field texts
 //   focus                name of the control with the keyboard focus, or "-"
-//   selection NAME       an edit's selection as "start end"
-//   accessible NAME      the control's name as oleacc reports it
+//   accessible NAME      "ok" once an accessibility client has the control's name from oleacc
 //   msgbox               the message box the window owns, if any
+//   boxes                how many message boxes the window's process shows
+//   settingchange        sends the window a text-size change; "answered", or "pending" when the
+//                        window has not answered within 2 s (a modal box is up)
 //   settext NAME TEXT    replaces a field's text from outside (no key event)
 //   clipboard TEXT       puts TEXT on the clipboard
 //   activate other|form  activates a window of the probe's own, or Veltrix's window again
 //   drained              "ok" once the window has handled the input that reached it before
 //   maximize syscommand|show  asks the window to maximize: as the system menu or a caption
 //                        double-click does, or as another program's ShowWindow does
-//   textsize PERCENT     sets the non-client fonts to Windows 10's 9 points at PERCENT text
-//                        size, as Settings does: stored, and announced to every window
 #include "form1.h"
 #include "form1_reader.h"
 #include "text_conversion.h"
@@ -25,11 +25,12 @@
 #include <oleacc.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -66,23 +67,6 @@ std::string ClassOf(HWND window)
     return ToUtf8(name);
 }
 
-// What Settings > Accessibility > Text size does: every non-client font at 9 points times
-// `percent`, stored and announced with WM_SETTINGCHANGE (SPI_SETNONCLIENTMETRICS).
-bool SetTextSize(int percent)
-{
-    const UINT dpi = GetDpiForSystem();
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
-        return false;
-    const LONG height = -MulDiv(MulDiv(9, int(dpi), 72), percent, 100);
-    for (LOGFONTW *font : {&metrics.lfCaptionFont, &metrics.lfSmCaptionFont, &metrics.lfMenuFont,
-                           &metrics.lfStatusFont, &metrics.lfMessageFont})
-        font->lfHeight = height;
-    return SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics,
-                                 SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
-}
-
 std::string Facts(const Form1Reader &reader)
 {
     HWND form = reader.Form();
@@ -114,9 +98,7 @@ std::string Facts(const Form1Reader &reader)
         MapWindowPoints(HWND_DESKTOP, form, reinterpret_cast<POINT *>(&place), 2);
         out << (first ? "" : ",") << "{\"name\":" << Quoted(known ? form1::Controls[index].name : "?")
             << ",\"class\":" << Quoted(ClassOf(child)) << ",\"text\":" << Quoted(Form1Reader::Text(child))
-            << ",\"rect\":" << Rect(place) << ",\"style\":" << GetWindowLongW(child, GWL_STYLE)
-            << ",\"limit\":" << (ClassOf(child) == "Edit" ? SendMessageW(child, EM_GETLIMITTEXT, 0, 0) : 0)
-            << '}';
+            << ",\"rect\":" << Rect(place) << ",\"style\":" << GetWindowLongW(child, GWL_STYLE) << '}';
         first = false;
     }
     out << "]}";
@@ -155,37 +137,58 @@ std::string MessageBoxFacts(const Form1Reader &reader)
     return out.str();
 }
 
-// The name oleacc gives a screen reader for a control, where there is one.
-std::string Accessible(HWND control)
+// Whether an accessibility client gets the control's name: the control's WM_GETOBJECT is answered.
+bool AccessibleNameRead(HWND control)
 {
     IAccessible *accessible = nullptr;
-    HRESULT result = AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), IID_IAccessible,
-                                                reinterpret_cast<void **>(&accessible));
-    if (FAILED(result) || !accessible)
-        return "{\"error\":" + std::to_string(result) + "}";
+    if (FAILED(AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void **>(&accessible))))
+        return false;
     VARIANT self;
     VariantInit(&self);
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     BSTR name = nullptr;
-    const HRESULT nameResult = accessible->get_accName(self, &name);
-    accessible->Release();
-    std::ostringstream out;
-    out << "{\"name_result\":" << nameResult << ",\"name\":"
-        << (name ? Quoted(ToUtf8(std::wstring_view(name, SysStringLen(name)))) : "null") << '}';
+    const bool answered = SUCCEEDED(accessible->get_accName(self, &name));
     SysFreeString(name);
-    return out.str();
+    accessible->Release();
+    return answered;
 }
 
-// Handles the probe's own window's messages for a while: activation sends some from Veltrix's
-// thread, which waits for the answers.
-void Pump(DWORD milliseconds)
+BOOL CALLBACK CountBox(HWND window, LPARAM data)
 {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    while (GetTickCount64() < end) {
+    auto [process, count] = *reinterpret_cast<std::pair<DWORD, int *> *>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, int(std::size(name)));
+    if (owner == process && IsWindowVisible(window) && std::wstring_view(name) == L"#32770")
+        ++*count;
+    return TRUE;
+}
+
+int MessageBoxCount(const Form1Reader &reader)
+{
+    int count = 0;
+    std::pair<DWORD, int *> search{reader.Process(), &count};
+    EnumWindows(CountBox, reinterpret_cast<LPARAM>(&search));
+    return count;
+}
+
+// Handles the probe's own window's messages until `done` or 5 s have passed: activation sends
+// some from Veltrix's thread, which waits for the answers.
+template <typename Condition>
+bool PumpUntil(Condition done)
+{
+    const ULONGLONG end = GetTickCount64() + 5000;
+    for (;;) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&message);
+        if (done())
+            return true;
+        if (GetTickCount64() > end)
+            return false;
         Sleep(5);
     }
 }
@@ -198,16 +201,14 @@ bool Activate(HWND form, const std::string &which, HWND &other)
             other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0,
                                     80, 40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetForegroundWindow(other);
-        Pump(300);
-        return GetForegroundWindow() == other;
+        return PumpUntil([&] { return GetForegroundWindow() == other; });
     }
     SetForegroundWindow(form);
-    Pump(300);
+    const bool back = PumpUntil([&] { return GetForegroundWindow() == form; });
     if (other)
         DestroyWindow(other);
     other = nullptr;
-    Pump(100);
-    return GetForegroundWindow() == form;
+    return back;
 }
 
 HWND ControlNamed(const Form1Reader &reader, const std::string &name)
@@ -260,13 +261,17 @@ int main()
         } else if (command == "focus") {
             const int index = reader.Focused();
             std::cout << (index < 0 ? "-" : form1::Controls[index].name) << std::endl;
-        } else if (command == "selection") {
-            const auto [start, end] = Form1Reader::Selection(ControlNamed(reader, name));
-            std::cout << start << ' ' << end << std::endl;
         } else if (command == "accessible") {
-            std::cout << Accessible(ControlNamed(reader, name)) << std::endl;
+            std::cout << (AccessibleNameRead(ControlNamed(reader, name)) ? "ok" : "failed") << std::endl;
         } else if (command == "msgbox") {
             std::cout << MessageBoxFacts(reader) << std::endl;
+        } else if (command == "boxes") {
+            std::cout << MessageBoxCount(reader) << std::endl;
+        } else if (command == "settingchange") {
+            DWORD_PTR answer = 0;
+            std::cout << (SendMessageTimeoutW(form, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0,
+                                              SMTO_NORMAL, 2000, &answer) ? "answered" : "pending")
+                      << std::endl;
         } else if (command == "settext") {
             Form1Reader::SetText(ControlNamed(reader, name), argument);
             std::cout << "ok" << std::endl;
@@ -280,8 +285,6 @@ int main()
             else
                 ShowWindow(form, SW_MAXIMIZE);
             std::cout << "ok" << std::endl;
-        } else if (command == "textsize") {
-            std::cout << (SetTextSize(std::atoi(name.c_str())) ? "ok" : "failed") << std::endl;
         } else if (command == "activate") {
             std::cout << (Activate(form, name, other) ? "ok" : "failed") << std::endl;
         } else {

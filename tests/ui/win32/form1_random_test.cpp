@@ -1,15 +1,15 @@
 // Thousands of seeded random keys sent to the real Veltrix.exe with SendInput, each press checked
 // to recompute nothing and each release against calc::Recalculate run over the same texts in
-// memory. A Windows program under
-// the same Wine server as Veltrix; window_random.py gives it a display and a locale.
+// memory. A Windows program under the same Wine server as Veltrix; window_e2e.py --random gives
+// it a display and a locale.
 //
 // Usage: form1_random_test VELTRIX.EXE ROW SEPARATOR, ROW naming the locale's row and SEPARATOR
 // its decimal separator. VELTRIX_RANDOM_SEED replays a run, VELTRIX_RANDOM_RELEASES lengthens it.
 #include "form1_reader.h"
 #include "tests/support/memory_fields.h"
+#include "tests/support/pinned_window.h"
 #include "tests/support/random_inputs.h"
 #include "text_conversion.h"
-#include "ui/form1_description.h"
 
 #include <algorithm>
 #include <array>
@@ -26,9 +26,9 @@ using calc::AmountField;
 namespace {
 
 constexpr std::array<const char *, 3> fieldNames{"txtBez", "txt5", "txt19"};
-constexpr std::size_t maxTyped = form1::MaxTypedLength;
+constexpr std::size_t maxTyped = pinned_window::MaxTypedLength;
 // Key releases per locale row; VELTRIX_RANDOM_RELEASES makes a longer or shorter run.
-constexpr int defaultReleases = 2000;
+constexpr int defaultReleases = 1500;
 constexpr DWORD settleMilliseconds = 5000;
 
 using random_inputs::ClipboardTexts;
@@ -82,6 +82,9 @@ private:
     bool Start();
     bool Stop();
     bool Act();
+    Key Typed();
+    Key Navigation();
+    bool Tap(const Key &key);
     bool Chord(const Key &modifier, const Key &key);
     bool Hold(const Key &key, int repeats);
     bool Press(const Key &key);
@@ -173,98 +176,84 @@ bool RandomKeys::Stop()
     return ok;
 }
 
-bool RandomKeys::Act()
+Key RandomKeys::Typed()
 {
-    static const std::array<std::pair<WORD, const char *>, 6> navigation{
+    const wchar_t c = typedCharacters[Pick(typedCharacters.size())];
+    return {CharacterInput(c, false), CharacterInput(c, true), "'" + ToUtf8(std::wstring(1, c)) + "'"};
+}
+
+Key RandomKeys::Navigation()
+{
+    static const std::array<std::pair<WORD, const char *>, 6> keys{
         {{VK_LEFT, "Left"}, {VK_RIGHT, "Right"}, {VK_UP, "Up"}, {VK_DOWN, "Down"},
          {VK_HOME, "Home"}, {VK_END, "End"}}};
+    const auto &[vk, name] = keys[Pick(keys.size())];
+    return Plain(vk, name);
+}
+
+bool RandomKeys::Act()
+{
     const Key shift = Plain(VK_SHIFT, "Shift"), control = Plain(VK_CONTROL, "Ctrl");
     const std::uint64_t roll = Pick(100);
     if (roll < 45) {
-        const wchar_t c = typedCharacters[Pick(typedCharacters.size())];
-        const Key typed{CharacterInput(c, false), CharacterInput(c, true), "'" + ToUtf8(std::wstring(1, c)) + "'"};
-        action = "type " + typed.name;
-        if (std::iswupper(c) || c == L'&' || c == L'+')
-            return Chord(shift, typed);
-        return Press(typed) && Release(typed);
+        const Key typed = Typed();
+        const auto c = wchar_t(typed.down.ki.wScan);
+        return std::iswupper(c) || c == L'&' || c == L'+' ? Chord(shift, typed) : Tap(typed);
     }
-    if (roll < 55) {
-        const Key key = Chance(2) ? Plain(VK_BACK, "Backspace") : Plain(VK_DELETE, "Delete");
-        action = key.name;
-        return Press(key) && Release(key);
-    }
-    if (roll < 65) {
-        const auto &[vk, name] = navigation[Pick(navigation.size())];
-        const Key key = Plain(vk, name);
-        if (Chance(3)) {
-            action = "Shift+" + key.name;
-            return Chord(shift, key);
-        }
-        action = key.name;
-        return Press(key) && Release(key);
-    }
+    if (roll < 55)
+        return Tap(Chance(2) ? Plain(VK_BACK, "Backspace") : Plain(VK_DELETE, "Delete"));
+    if (roll < 65)
+        return Chance(3) ? Chord(shift, Navigation()) : Tap(Navigation());
     if (roll < 70) {
-        action = "Tab";
-        const Key tab = Plain(VK_TAB, "Tab");
         focus = (focus + 1) % 3;
-        return Press(tab) && Release(tab);
+        return Tap(Plain(VK_TAB, "Tab"));
     }
     if (roll < 75) {
-        action = "Shift+Tab";
         focus = (focus + 2) % 3;
         return Chord(shift, Plain(VK_TAB, "Tab"));
     }
-    if (roll < 80) {
-        action = "Ctrl+A";
+    if (roll < 80)
         return Chord(control, Plain('A', "A"));
-    }
     if (roll < 87) {
         std::string clip;
-        if (Chance(2)) {
+        if (Chance(2))
             clip = ClipboardTexts[Pick(ClipboardTexts.size())];
-        } else {
+        else
             for (auto n = Pick(13); n > 0; --n)
                 clip += ToUtf8(std::wstring(1, typedCharacters[Pick(typedCharacters.size())]));
-        }
         if (!PutOnClipboard(clip))
             return Fail("the clipboard refused \"" + clip + "\"");
-        action = "Ctrl+V of \"" + clip + "\"";
-        return Chord(control, Plain('V', "V"));
+        return Chord(control, Plain('V', ("V of \"" + clip + "\"").c_str()));
     }
-    if (roll < 89) {
-        action = "Enter";
-        const Key enter = Plain(VK_RETURN, "Enter");
-        return Press(enter) && Release(enter);
-    }
-    if (roll < 91) {
-        action = "Shift alone";
-        return Press(shift) && Release(shift);
-    }
-    if (roll < 93) {
-        action = "Ctrl alone";
-        return Press(control) && Release(control);
-    }
+    if (roll < 89)
+        return Tap(Plain(VK_RETURN, "Enter"));
+    if (roll < 91)
+        return Tap(shift);
+    if (roll < 93)
+        return Tap(control);
     const int repeats = 1 + int(Pick(8));
     switch (Pick(4)) {
     case 0:
         return Hold(Plain(VK_BACK, "Backspace"), repeats);
     case 1:
         return Hold(Plain(VK_DELETE, "Delete"), repeats);
-    case 2: {
-        const auto &[vk, name] = navigation[Pick(navigation.size())];
-        return Hold(Plain(vk, name), repeats);
+    case 2:
+        return Hold(Navigation(), repeats);
+    default:
+        return Hold(Typed(), repeats);
     }
-    default: {
-        const wchar_t c = typedCharacters[Pick(typedCharacters.size())];
-        return Hold({CharacterInput(c, false), CharacterInput(c, true), "'" + ToUtf8(std::wstring(1, c)) + "'"},
-                    repeats);
-    }
-    }
+}
+
+bool RandomKeys::Tap(const Key &key)
+{
+    action = key.name;
+    return Press(key) && Release(key);
 }
 
 // A modifier held around a key; people let go of either first, and both releases count.
 bool RandomKeys::Chord(const Key &modifier, const Key &key)
 {
+    action = modifier.name + "+" + key.name;
     if (!Press(modifier) || !Press(key))
         return false;
     if (Chance(2))
@@ -399,7 +388,7 @@ bool RandomKeys::CheckOverflow(const std::array<std::string, 3> &stamped)
         if (i != focus && texts[i] != stamped[i])
             return Fail("an overflow changed a field: " + Describe(texts));
     HWND box = reader.MessageBox();
-    if (Form1Reader::Text(box) != form1::Title || GetWindow(box, GW_OWNER) != form)
+    if (Form1Reader::Text(box) != "Veltrix" || GetWindow(box, GW_OWNER) != form)
         return Fail("the overflow box is not Veltrix's own");
     ++overflows;
     const Key enter = Plain(VK_RETURN, "Enter");

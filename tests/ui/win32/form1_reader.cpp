@@ -55,10 +55,7 @@ HWND Form1Reader::Control(std::size_t index) const
 
 HWND Form1Reader::Field(calc::AmountField field) const
 {
-    for (std::size_t i = 0; i < std::size(form1::Controls); ++i)
-        if (form1::Controls[i].kind == form1::ControlKind::AmountEdit && form1::Controls[i].amount == field)
-            return Control(i);
-    return nullptr;
+    return GetDlgItem(form, Form1::TxtBezId + int(field));
 }
 
 std::string Form1Reader::Text(HWND control)
