@@ -84,16 +84,14 @@ class Program:
         self.session, self.probe = session, probe
         self.process = session.start(*launcher, path)
         self.found = probe.ask("find") == "ok"
-        xids = wait_for(lambda: self.xdotool_output("search", "--name", "^Veltrix$").split(), 10)
+        xids = wait_for(lambda: harness.output("xdotool", "search", "--name", "^Veltrix$",
+                                                env=session.env).split(), 10)
         self.found = self.found and bool(xids)
         if self.found:
             self.xid = xids[0]
             # With no window manager nothing gives the window the keyboard: set it and wait for it.
             self.xdotool("windowfocus", "--sync", self.xid)
             self.facts = probe.json("facts")
-
-    def xdotool_output(self, *arguments):
-        return harness.output("xdotool", *arguments, env=self.session.env)
 
     def xdotool(self, *arguments):
         harness.run(["xdotool", *arguments], env=self.session.env, check_status=True)
