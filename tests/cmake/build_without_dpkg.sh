@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # usage: build_without_dpkg.sh SOURCE_DIR WORK_DIR CXX_COMPILER
-# Configures the project and builds the program and the calculation tests on a path that holds
-# every tool of this one except dpkg's, as on a distribution outside Debian's family: the
-# configure must pass, use no Debian build flags, and leave out the Debian package.
+# Configures the project and builds the program on a path that holds every tool of this one except
+# dpkg's, as on a distribution outside Debian's family: the configure must pass, use no Debian
+# build flags, and leave out the Debian package.
 set -euo pipefail
 src=$1 work=$2 cxx=$3
 rm -rf "$work"
@@ -22,7 +22,7 @@ fi
 
 cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER="$cxx" -DVELTRIX_BUILD_BENCH=OFF >"$work/configure.log"
-cmake --build "$work/build" -j 1 --target veltrix calc_tests >"$work/build.log"
+cmake --build "$work/build" -j 1 --target veltrix >"$work/build.log"
 
 # FORTIFY comes only from dpkg-buildflags here: the compiler defaults of Debian's GCC and Clang do
 # not define it.
@@ -32,5 +32,4 @@ fi
 if [ -e "$work/build/CPackConfig.cmake" ]; then
   echo "FAIL: a package target exists without dpkg"; exit 1
 fi
-"$work/build/tests/calc/calc_tests" --gtest_brief=1 >"$work/calc_tests.log"
-echo "configured, built and ran the calculation tests without dpkg"
+echo "configured and built without dpkg"
