@@ -18,7 +18,7 @@ packages=(
   qt6-base-private-dev
   # window: asks the X11 window manager for its frame before showing the window
   libxcb1-dev
-  # window tests under a real X server, seen from outside
+  # window tests under a real X server, seen from outside; imagemagick also reads the icons back
   xvfb xauth openbox x11-utils xdotool xclip python3 python3-pyatspi at-spi2-core dbus-x11 imagemagick
   # resources: icon checks, Windows version record, desktop integration
   icoutils binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64 desktop-file-utils appstream
