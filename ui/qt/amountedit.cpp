@@ -1,5 +1,6 @@
 #include "amountedit.h"
 #include "typingrule.h"
+#include "ui/form1_description.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -12,37 +13,10 @@
 #include <QMimeData>
 
 #include <algorithm>
-#include <optional>
+#include <climits>
+#include <utility>
 
 namespace {
-
-// The keys that QLineEdit itself would type as text (its private QInputControl::isAcceptableInput),
-// so that every one of them passes the typing rule and no other key is taken from it.
-bool isTypedText(const QKeyEvent *event)
-{
-    const QString text = event->text();
-    if (text.isEmpty())
-        return false;
-    const QChar first = text.front();
-    // Zero-width joiners and direction marks, which some layouts type with Ctrl+Shift.
-    if (first.category() == QChar::Other_Format)
-        return true;
-    // Ctrl and Ctrl+Shift make shortcuts; Ctrl+Alt is AltGr, which types on many layouts.
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    if (modifiers == Qt::ControlModifier || modifiers == (Qt::ControlModifier | Qt::ShiftModifier))
-        return false;
-    return first.isPrint() || first.category() == QChar::Other_PrivateUse
-           || (first.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
-}
-
-// Ctrl+Y and Ctrl+Shift+Z redo on every platform, as in most editors, besides whatever the
-// platform's own key bindings name.
-bool isRedo(const QKeyEvent *event)
-{
-    const QKeyCombination keys = event->keyCombination();
-    return event->matches(QKeySequence::Redo) || keys == (Qt::ControlModifier | Qt::Key_Y)
-           || keys == (Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z);
-}
 
 // Only the X11 key bindings make Ctrl+Shift+Insert a paste, and there QLineEdit pastes the
 // primary selection with it.
@@ -53,15 +27,15 @@ QClipboard::Mode pastedSelection(const QKeyEvent *event)
                : QClipboard::Clipboard;
 }
 
-// A standard entry of QLineEdit's menu: by the object name that later Qt versions give it, the
-// same in every language; Qt 6.4 names none, and there only its translated caption, without the
-// shortcut after the tab, tells it.
-QAction *entry(const QMenu *menu, QLatin1StringView name, const char *caption)
+// QLineEdit's Paste entry: by the object name that later Qt versions give it, the same in every
+// language; Qt 6.4 names none, and there only its translated caption, without the shortcut after
+// the tab, tells it.
+QAction *pasteEntry(const QMenu *menu)
 {
-    const QString translated = QCoreApplication::translate("QLineEdit", caption);
+    const QString translated = QCoreApplication::translate("QLineEdit", "&Paste");
     const QList<QAction *> actions = menu->actions();
     const auto found = std::find_if(actions.begin(), actions.end(), [&](const QAction *action) {
-        return action->objectName() == name
+        return action->objectName() == QLatin1StringView("edit-paste")
                || (action->objectName().isEmpty()
                    && action->text().section(QLatin1Char('\t'), 0, 0) == translated);
     });
@@ -73,33 +47,45 @@ QAction *entry(const QMenu *menu, QLatin1StringView name, const char *caption)
 AmountEdit::AmountEdit(QWidget *parent)
     : QLineEdit(parent)
 {
-    // Every change of the text, whoever makes it, is a text the field has held.
-    connect(this, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (!restoring)
-            history.record(text);
-    });
+    // QLineEdit reports a user's edit just before the change of text that every write reports.
+    connect(this, &QLineEdit::textEdited, this, [this] { edited = true; });
+    connect(this, &QLineEdit::textChanged, this, [this] { keepWithinTheRule(std::exchange(edited, false)); });
 }
 
 void AmountEdit::showResult(const QString &text)
 {
     replaceWhole(text);
-    history.startWith(text);
     setCursorPosition(0);
+}
+
+QVariant AmountEdit::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImMaximumTextLength)
+        return form1::MaxTypedLength;
+    return QLineEdit::inputMethodQuery(query);
 }
 
 void AmountEdit::keyPressEvent(QKeyEvent *event)
 {
-    if (isRedo(event))
-        redoEdit();
-    else if (event->matches(QKeySequence::Undo))
-        undoEdit();
-    else if (event->matches(QKeySequence::Paste))
+    // Ctrl+Y redoes in most editors and in the native control; the X11 key bindings lack it.
+    if (event->keyCombination() == (Qt::ControlModifier | Qt::Key_Y) && !event->matches(QKeySequence::Redo)) {
+        redo();
+        return event->accept();
+    }
+    if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
         pasteFrom(pastedSelection(event));
-    else if (isTypedText(event) && !isReadOnly())
-        insertByUser(event->text());
-    else
+        return event->accept();
+    }
+    const QString fitting = fittingOverSelection(event->text());
+    // Whether the key types is QLineEdit's to decide; a full field only removes the selection,
+    // which QLineEdit does before it types and the backstop then takes out what it typed.
+    if (fitting == event->text() || (fitting.isEmpty() && hasSelectedText()))
         return QLineEdit::keyPressEvent(event);
-    event->accept();
+    QKeyEvent cut(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                  event->nativeVirtualKey(), event->nativeModifiers(), fitting,
+                  event->isAutoRepeat(), event->count());
+    QLineEdit::keyPressEvent(&cut);
+    event->setAccepted(cut.isAccepted());
 }
 
 void AmountEdit::keyReleaseEvent(QKeyEvent *event)
@@ -113,7 +99,6 @@ void AmountEdit::keyReleaseEvent(QKeyEvent *event)
 // caret and then move the caret anywhere, so the commit is cut before QLineEdit applies it.
 void AmountEdit::inputMethodEvent(QInputMethodEvent *event)
 {
-    preedit = event->preeditString();
     QString remaining = text();
     int caret = cursorPosition();
     if (hasSelectedText()) {
@@ -132,30 +117,49 @@ void AmountEdit::inputMethodEvent(QInputMethodEvent *event)
     event->setAccepted(cut.isAccepted());
 }
 
-// Dropped text goes in at the drop point, as QLineEdit drops it. The source removes what it gave
-// when the drop is a move, so a drop that takes part of the text is a copy, and one that takes
-// nothing, or a part that the source lets only move, is refused.
-void AmountEdit::dropEvent(QDropEvent *event)
+// A drop that takes all of the dragged text takes the action the source proposes; one that takes
+// part of it is a copy, since a move would have the source delete what did not arrive; one that
+// takes nothing is refused. Hovering shows the same action the drop then takes.
+Qt::DropAction AmountEdit::dropActionFor(const QDropEvent *event, QString *fitting)
 {
     const QString dropped = event->mimeData()->text();
-    if (dropped.isNull() || isReadOnly())
-        return QLineEdit::dropEvent(event);
+    // Moving text within the field leaves its length as it was.
+    if (dropped.isNull() || isReadOnly() || event->source() == this)
+        return event->proposedAction();
+    *fitting = typingrule::fittingStart(text(), cursorPositionAt(event->position().toPoint()), dropped);
+    if (*fitting == dropped)
+        return event->proposedAction();
+    return !fitting->isEmpty() && (event->possibleActions() & Qt::CopyAction) ? Qt::CopyAction
+                                                                             : Qt::IgnoreAction;
+}
+
+void AmountEdit::dragEnterEvent(QDragEnterEvent *event)
+{
+    dragMoveEvent(event);
+}
+
+void AmountEdit::dragMoveEvent(QDragMoveEvent *event)
+{
+    QString fitting;
+    const Qt::DropAction action = dropActionFor(event, &fitting);
+    if (action == Qt::IgnoreAction)
+        return event->ignore();
+    QLineEdit::dragMoveEvent(event);
+    event->setDropAction(action);
+}
+
+void AmountEdit::dropEvent(QDropEvent *event)
+{
     // QLineEdit has the input method commit what it composes before the drop goes in: what fits is
     // counted after that.
-    if (!preedit.isEmpty())
+    if (compositionLength() > 0)
         QGuiApplication::inputMethod()->commit();
-    const QString fitting = typingrule::fittingStart(
-        text(), cursorPositionAt(event->position().toPoint()), dropped);
-    if (fitting == dropped)
+    QString fitting;
+    const Qt::DropAction action = dropActionFor(event, &fitting);
+    if (action == Qt::IgnoreAction)
+        return event->ignore();
+    if (action == event->proposedAction())
         return QLineEdit::dropEvent(event);
-    if (fitting.isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
-        // QLineEdit hides the caret it drew while the drag moved over the field only when the
-        // drag leaves or drops there.
-        QDragLeaveEvent leave;
-        QLineEdit::dragLeaveEvent(&leave);
-        event->ignore();
-        return;
-    }
     QMimeData cut;
     cut.setText(fitting);
     QDropEvent copy(event->position(), Qt::CopyAction, &cut, event->buttons(), event->modifiers());
@@ -165,73 +169,59 @@ void AmountEdit::dropEvent(QDropEvent *event)
 }
 
 // The middle button pastes the X11 primary selection at the point clicked; a click on the input
-// method's uncommitted text is the input method's, which QLineEdit hands it.
+// method's composition is the input method's, as QLineEdit hands it. QLineEdit's own paste would
+// take the whole selection, so it never gets the click.
 void AmountEdit::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::MiddleButton || isReadOnly()
-        || !QGuiApplication::clipboard()->supportsSelection()
-        || isOverPreedit(event->position().toPoint()))
+        || !QGuiApplication::clipboard()->supportsSelection())
         return QLineEdit::mouseReleaseEvent(event);
-    deselect();
-    pasteFrom(QClipboard::Selection);
+    const int offset = cursorPositionAt(event->position().toPoint()) - cursorPosition();
+    if (compositionLength() > 0 && offset >= 0 && offset <= compositionLength()) {
+        QGuiApplication::inputMethod()->invokeAction(QInputMethod::Click, offset);
+    } else {
+        deselect();
+        pasteFrom(QClipboard::Selection);
+    }
     event->accept();
 }
 
-bool AmountEdit::isOverPreedit(const QPoint &point)
-{
-    const int offset = cursorPositionAt(point) - cursorPosition();
-    return !preedit.isEmpty() && offset >= 0 && offset <= preedit.size();
-}
-
-// QLineEdit's own menu, with Undo, Redo and Paste taken over. The submenu of Unicode control
-// characters, shown for right-to-left languages, would insert past the rule and is left out.
+// QLineEdit's own menu, with Paste going through the rule.
 void AmountEdit::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu *menu = createStandardContextMenu();
-    for (QAction *action : menu->actions())
-        if (action->menu())
-            menu->removeAction(action);
-    // Paste keeps the state QLineEdit gave it; Undo and Redo take the field's own history's.
-    const auto takeOver = [this, menu](QLatin1StringView name, const char *caption, auto handler,
-                                       std::optional<bool> enabled) {
-        QAction *action = entry(menu, name, caption);
-        // Left as it is, the entry would undo QLineEdit's own history or paste past the rule;
-        // the window tests fail on this warning.
-        if (!action) {
-            qWarning("AmountEdit: no context menu entry %s to take over", name.data());
-            return;
-        }
-        disconnect(action, &QAction::triggered, nullptr, nullptr);
-        connect(action, &QAction::triggered, this, handler);
-        if (enabled)
-            action->setEnabled(*enabled);
-    };
-    takeOver(QLatin1StringView("edit-undo"), "&Undo", &AmountEdit::undoEdit, history.canGoBack());
-    takeOver(QLatin1StringView("edit-redo"), "&Redo", &AmountEdit::redoEdit, history.canGoForward());
-    takeOver(QLatin1StringView("edit-paste"), "&Paste", [this] { pasteFrom(QClipboard::Clipboard); },
-             std::nullopt);
+    // Left as it is, the entry would paste past the rule; the window tests fail on this warning.
+    if (QAction *paste = pasteEntry(menu)) {
+        disconnect(paste, &QAction::triggered, nullptr, nullptr);
+        connect(paste, &QAction::triggered, this, [this] { pasteFrom(QClipboard::Clipboard); });
+    } else {
+        qWarning("AmountEdit: no context menu entry to paste through the typing limit");
+    }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }
 
-void AmountEdit::insertByUser(const QString &inserted)
+// The start of `inserted` that fits where the selection, or else the caret, stands.
+QString AmountEdit::fittingOverSelection(const QString &inserted) const
 {
     QString remaining = text();
     int at = cursorPosition();
-    const bool hadSelection = hasSelectedText();
-    if (hadSelection) {
+    if (hasSelectedText()) {
         at = selectionStart();
         remaining.remove(at, selectionLength());
     }
-    const QString fitting = typingrule::fittingStart(remaining, at, inserted);
+    return typingrule::fittingStart(remaining, at, inserted);
+}
+
+void AmountEdit::insertByUser(const QString &inserted)
+{
+    const QString fitting = fittingOverSelection(inserted);
     // A refused insertion changes nothing, not even the history; one over a selection still
     // removes it.
-    if (fitting.isEmpty()) {
-        if (hadSelection)
-            del();
-        return;
-    }
-    insert(fitting);
+    if (!fitting.isEmpty())
+        insert(fitting);
+    else if (hasSelectedText())
+        del();
 }
 
 void AmountEdit::pasteFrom(QClipboard::Mode mode)
@@ -240,40 +230,41 @@ void AmountEdit::pasteFrom(QClipboard::Mode mode)
         insertByUser(QGuiApplication::clipboard()->text(mode));
 }
 
-void AmountEdit::undoEdit()
+// The backstop behind every path: whatever was inserted past the rule by a way in that asked
+// nothing (an assistive technology's insertion, which Qt 6.4 makes by replacing the whole text, a
+// future input path) is cut to the start that fits, the caret after it. Undo gives back texts
+// the field held, and then something can be redone. A replacement that removes text, as an
+// assistive technology's setting of the whole text, is a write like the program's: the native
+// control does not limit those either.
+void AmountEdit::keepWithinTheRule(bool byUser)
 {
-    if (const std::optional<QString> text = history.back())
-        restore(*text);
+    // Qt 6.4's redo of a deletion made with the caret inside the selection leaves a selection that
+    // starts before the text, and what is typed next replaces the wrong characters.
+    if (hasSelectedText() && selectionStart() < 0)
+        deselect();
+    const QString before = std::exchange(held, text());
+    if (writing || isRedoAvailable())
+        return;
+    const typingrule::Change change = typingrule::changeBetween(before, held);
+    QString remaining = QString(before).remove(change.at, change.removed);
+    const QString fitting = typingrule::fittingStart(remaining, change.at, change.inserted);
+    if (change.inserted.isEmpty() || fitting == change.inserted || (!byUser && change.removed > 0))
+        return;
+    replaceWhole(remaining.insert(change.at, fitting));
+    setCursorPosition(int(change.at + fitting.size()));
 }
 
-void AmountEdit::redoEdit()
-{
-    if (const std::optional<QString> text = history.forward())
-        restore(*text);
-}
-
-// The caret goes to the end of what changed, where the undone or redone edit happened.
-void AmountEdit::restore(const QString &text)
-{
-    const QString before = this->text();
-    qsizetype sameEnd = 0;
-    const qsizetype shorter = qMin(before.size(), text.size());
-    qsizetype sameStart = 0;
-    while (sameStart < shorter && before[sameStart] == text[sameStart])
-        ++sameStart;
-    while (sameEnd < shorter - sameStart
-           && before[before.size() - 1 - sameEnd] == text[text.size() - 1 - sameEnd])
-        ++sameEnd;
-    restoring = true;
-    replaceWhole(text);
-    restoring = false;
-    setCursorPosition(int(text.size() - sameEnd));
-}
-
-// The program's own writes and undo and redo: whatever the input method was composing is dropped
-// with the text it belonged to.
 void AmountEdit::replaceWhole(const QString &text)
 {
+    const bool wasWriting = std::exchange(writing, true);
     setText(text);
-    preedit.clear();
+    writing = wasWriting;
+}
+
+// QLineEdit keeps the input method's composition to itself, but counts its characters among the
+// positions that a point can fall on (checked against Qt 6.4): past the end of everything shown,
+// the position is the text's length plus the composition's.
+qsizetype AmountEdit::compositionLength()
+{
+    return cursorPositionAt(QPoint(INT_MAX / 2, height() / 2)) - text().size();
 }

@@ -47,4 +47,16 @@ QString fittingStart(const QString &remaining, qsizetype at, const QString &inse
     return inserted.left(fits);
 }
 
+Change changeBetween(const QString &before, const QString &after)
+{
+    const qsizetype shorter = qMin(before.size(), after.size());
+    qsizetype same = 0;
+    while (same < shorter && before[same] == after[same])
+        ++same;
+    qsizetype sameEnd = 0;
+    while (sameEnd < shorter - same && before[before.size() - 1 - sameEnd] == after[after.size() - 1 - sameEnd])
+        ++sameEnd;
+    return {same, before.size() - same - sameEnd, after.mid(same, after.size() - same - sameEnd)};
+}
+
 } // namespace typingrule

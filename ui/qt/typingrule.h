@@ -14,4 +14,13 @@ qsizetype visibleLength(const QString &text);
 // where `remaining` already has that many.
 QString fittingStart(const QString &remaining, qsizetype at, const QString &inserted);
 
+// How `after` differs from `before`: `removed` characters of `before` from `at` on gave way to
+// `inserted`; the shortest such change.
+struct Change {
+    qsizetype at = 0;
+    qsizetype removed = 0;
+    QString inserted;
+};
+Change changeBetween(const QString &before, const QString &after);
+
 } // namespace typingrule
