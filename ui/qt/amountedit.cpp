@@ -1,48 +1,15 @@
 #include "amountedit.h"
+#include "lineeditmenu.h"
 #include "typingrule.h"
 #include "ui/form1_description.h"
 
-#include <QAction>
-#include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QInputMethod>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 
-#include <algorithm>
-#include <climits>
 #include <utility>
-
-namespace {
-
-// Only the X11 key bindings make Ctrl+Shift+Insert a paste, and there QLineEdit pastes the
-// primary selection with it.
-QClipboard::Mode pastedSelection(const QKeyEvent *event)
-{
-    return event->keyCombination() == (Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Insert)
-               ? QClipboard::Selection
-               : QClipboard::Clipboard;
-}
-
-// QLineEdit's Paste entry: by the object name that later Qt versions give it, the same in every
-// language; Qt 6.4 names none, and there only its translated caption, without the shortcut after
-// the tab, tells it.
-QAction *pasteEntry(const QMenu *menu)
-{
-    const QString translated = QCoreApplication::translate("QLineEdit", "&Paste");
-    const QList<QAction *> actions = menu->actions();
-    const auto found = std::find_if(actions.begin(), actions.end(), [&](const QAction *action) {
-        return action->objectName() == QLatin1StringView("edit-paste")
-               || (action->objectName().isEmpty()
-                   && action->text().section(QLatin1Char('\t'), 0, 0) == translated);
-    });
-    return found == actions.end() ? nullptr : *found;
-}
-
-} // namespace
 
 AmountEdit::AmountEdit(QWidget *parent)
     : QLineEdit(parent)
@@ -72,18 +39,18 @@ void AmountEdit::keyPressEvent(QKeyEvent *event)
         redo();
         return event->accept();
     }
-    if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
-        pasteFrom(pastedSelection(event));
+    // Only the X11 key bindings make Ctrl+Shift+Insert a paste, of the primary selection.
+    if (event->matches(QKeySequence::Paste)) {
+        const bool primary = event->keyCombination() == (Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Insert);
+        pasteFrom(primary ? QClipboard::Selection : QClipboard::Clipboard);
         return event->accept();
     }
     const QString fitting = fittingOverSelection(event->text());
-    // Whether the key types is QLineEdit's to decide; a full field only removes the selection,
-    // which QLineEdit does before it types and the backstop then takes out what it typed.
+    // QLineEdit decides whether a key types; where only the selection may go, the backstop cuts.
     if (fitting == event->text() || (fitting.isEmpty() && hasSelectedText()))
         return QLineEdit::keyPressEvent(event);
     QKeyEvent cut(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
-                  event->nativeVirtualKey(), event->nativeModifiers(), fitting,
-                  event->isAutoRepeat(), event->count());
+                  event->nativeVirtualKey(), event->nativeModifiers(), fitting, event->isAutoRepeat());
     QLineEdit::keyPressEvent(&cut);
     event->setAccepted(cut.isAccepted());
 }
@@ -95,42 +62,30 @@ void AmountEdit::keyReleaseEvent(QKeyEvent *event)
         emit keyReleased();
 }
 
-// An input method commits its text in one event that may first replace characters around the
-// caret and then move the caret anywhere, so the commit is cut before QLineEdit applies it.
+// An input method's commit may replace characters around the caret and then move the caret
+// anywhere, so it is cut before QLineEdit applies it.
 void AmountEdit::inputMethodEvent(QInputMethodEvent *event)
 {
-    QString remaining = text();
-    int caret = cursorPosition();
-    if (hasSelectedText()) {
-        caret = selectionStart();
-        remaining.remove(caret, selectionLength());
-    }
-    const int from = qBound(0, caret + event->replacementStart(), int(remaining.size()));
-    remaining.remove(from, qMax(0, event->replacementLength()));
-    const QString fitting = typingrule::fittingStart(remaining, from, event->commitString());
+    const int caret = hasSelectedText() ? selectionStart() : cursorPosition();
+    const QString remaining = QString(text()).remove(caret, selectionLength());
+    const QString fitting = typingrule::fittingStart(remaining, caret + event->replacementStart(),
+                                                     event->replacementLength(), event->commitString());
     if (fitting == event->commitString())
         return QLineEdit::inputMethodEvent(event);
-
     QInputMethodEvent cut(event->preeditString(), event->attributes());
     cut.setCommitString(fitting, event->replacementStart(), event->replacementLength());
     QLineEdit::inputMethodEvent(&cut);
     event->setAccepted(cut.isAccepted());
 }
 
-// A drop that takes all of the dragged text takes the action the source proposes; one that takes
-// part of it is a copy, since a move would have the source delete what did not arrive; one that
-// takes nothing is refused. Hovering shows the same action the drop then takes.
+// Hovering shows the action that the drop then takes; a move within the field keeps its length.
 Qt::DropAction AmountEdit::dropActionFor(const QDropEvent *event, QString *fitting)
 {
     const QString dropped = event->mimeData()->text();
-    // Moving text within the field leaves its length as it was.
-    if (dropped.isNull() || isReadOnly() || event->source() == this)
+    if (dropped.isNull() || event->source() == this)
         return event->proposedAction();
-    *fitting = typingrule::fittingStart(text(), cursorPositionAt(event->position().toPoint()), dropped);
-    if (*fitting == dropped)
-        return event->proposedAction();
-    return !fitting->isEmpty() && (event->possibleActions() & Qt::CopyAction) ? Qt::CopyAction
-                                                                             : Qt::IgnoreAction;
+    *fitting = typingrule::fittingStart(text(), cursorPositionAt(event->position().toPoint()), 0, dropped);
+    return typingrule::dropAction(dropped, *fitting, event->proposedAction(), event->possibleActions());
 }
 
 void AmountEdit::dragEnterEvent(QDragEnterEvent *event)
@@ -150,8 +105,7 @@ void AmountEdit::dragMoveEvent(QDragMoveEvent *event)
 
 void AmountEdit::dropEvent(QDropEvent *event)
 {
-    // QLineEdit has the input method commit what it composes before the drop goes in: what fits is
-    // counted after that.
+    // QLineEdit has the input method commit before a drop goes in: what fits is counted after that.
     if (compositionLength() > 0)
         QGuiApplication::inputMethod()->commit();
     QString fitting;
@@ -168,13 +122,11 @@ void AmountEdit::dropEvent(QDropEvent *event)
     event->setAccepted(copy.isAccepted());
 }
 
-// The middle button pastes the X11 primary selection at the point clicked; a click on the input
-// method's composition is the input method's, as QLineEdit hands it. QLineEdit's own paste would
-// take the whole selection, so it never gets the click.
+// The middle button pastes the X11 primary selection at the point clicked, never by QLineEdit's
+// own unlimited paste; a click on the input method's composition is the input method's.
 void AmountEdit::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::MiddleButton || isReadOnly()
-        || !QGuiApplication::clipboard()->supportsSelection())
+    if (event->button() != Qt::MiddleButton || !QGuiApplication::clipboard()->supportsSelection())
         return QLineEdit::mouseReleaseEvent(event);
     const int offset = cursorPositionAt(event->position().toPoint()) - cursorPosition();
     if (compositionLength() > 0 && offset >= 0 && offset <= compositionLength()) {
@@ -186,17 +138,10 @@ void AmountEdit::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
 }
 
-// QLineEdit's own menu, with Paste going through the rule.
 void AmountEdit::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu *menu = createStandardContextMenu();
-    // Left as it is, the entry would paste past the rule; the window tests fail on this warning.
-    if (QAction *paste = pasteEntry(menu)) {
-        disconnect(paste, &QAction::triggered, nullptr, nullptr);
-        connect(paste, &QAction::triggered, this, [this] { pasteFrom(QClipboard::Clipboard); });
-    } else {
-        qWarning("AmountEdit: no context menu entry to paste through the typing limit");
-    }
+    lineeditmenu::takeOverPaste(menu, this, [this] { pasteFrom(QClipboard::Clipboard); });
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }
@@ -204,38 +149,24 @@ void AmountEdit::contextMenuEvent(QContextMenuEvent *event)
 // The start of `inserted` that fits where the selection, or else the caret, stands.
 QString AmountEdit::fittingOverSelection(const QString &inserted) const
 {
-    QString remaining = text();
-    int at = cursorPosition();
-    if (hasSelectedText()) {
-        at = selectionStart();
-        remaining.remove(at, selectionLength());
-    }
-    return typingrule::fittingStart(remaining, at, inserted);
+    const int at = hasSelectedText() ? selectionStart() : cursorPosition();
+    return typingrule::fittingStart(text(), at, selectionLength(), inserted);
 }
 
-void AmountEdit::insertByUser(const QString &inserted)
+// A refused paste changes nothing, not even the history; one over a selection still removes it.
+void AmountEdit::pasteFrom(QClipboard::Mode mode)
 {
-    const QString fitting = fittingOverSelection(inserted);
-    // A refused insertion changes nothing, not even the history; one over a selection still
-    // removes it.
+    const QString fitting = fittingOverSelection(QGuiApplication::clipboard()->text(mode));
     if (!fitting.isEmpty())
         insert(fitting);
     else if (hasSelectedText())
         del();
 }
 
-void AmountEdit::pasteFrom(QClipboard::Mode mode)
-{
-    if (!isReadOnly())
-        insertByUser(QGuiApplication::clipboard()->text(mode));
-}
-
-// The backstop behind every path: whatever was inserted past the rule by a way in that asked
-// nothing (an assistive technology's insertion, which Qt 6.4 makes by replacing the whole text, a
-// future input path) is cut to the start that fits, the caret after it. Undo gives back texts
-// the field held, and then something can be redone. A replacement that removes text, as an
-// assistive technology's setting of the whole text, is a write like the program's: the native
-// control does not limit those either.
+// The backstop: what a way in that asked nothing inserted past the rule (an assistive technology,
+// which Qt 6.4 lets replace the whole text, a future input path) is cut to the start that fits.
+// Undo gives back texts the field held, and leaves something to redo. A write that removes text,
+// as an assistive technology's setting of the whole text, stands whole like the program's.
 void AmountEdit::keepWithinTheRule(bool byUser)
 {
     // Qt 6.4's redo of a deletion made with the caret inside the selection leaves a selection that
@@ -246,11 +177,10 @@ void AmountEdit::keepWithinTheRule(bool byUser)
     if (writing || isRedoAvailable())
         return;
     const typingrule::Change change = typingrule::changeBetween(before, held);
-    QString remaining = QString(before).remove(change.at, change.removed);
-    const QString fitting = typingrule::fittingStart(remaining, change.at, change.inserted);
+    const QString fitting = typingrule::fittingStart(before, change.at, change.removed, change.inserted);
     if (change.inserted.isEmpty() || fitting == change.inserted || (!byUser && change.removed > 0))
         return;
-    replaceWhole(remaining.insert(change.at, fitting));
+    replaceWhole(QString(before).replace(change.at, change.removed, fitting));
     setCursorPosition(int(change.at + fitting.size()));
 }
 
@@ -261,10 +191,10 @@ void AmountEdit::replaceWhole(const QString &text)
     writing = wasWriting;
 }
 
-// QLineEdit keeps the input method's composition to itself, but counts its characters among the
-// positions that a point can fall on (checked against Qt 6.4): past the end of everything shown,
-// the position is the text's length plus the composition's.
+// QLineEdit keeps the input method's composition to itself, but a point past the end of all it
+// shows is at the text's length plus the composition's (checked against Qt 6.4). Qt's layout
+// counts in 1/64 pixel in an int, so the point lies far out but within that.
 qsizetype AmountEdit::compositionLength()
 {
-    return cursorPositionAt(QPoint(INT_MAX / 2, height() / 2)) - text().size();
+    return cursorPositionAt(QPoint(1 << 20, height() / 2)) - text().size();
 }

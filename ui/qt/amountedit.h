@@ -39,7 +39,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void insertByUser(const QString &inserted);
     void pasteFrom(QClipboard::Mode mode);
     void keepWithinTheRule(bool byUser);
     void replaceWhole(const QString &text);

@@ -350,7 +350,7 @@ void tst_Form1::edits_data()
     QTest::newRow("undo inside an emoji sequence") << QStringLiteral("1\U0001F44D\U0001F3FD") << 1 << 4 << none << "keys" << QStringLiteral("\"\U0001F44B\U0001F3FD\" Ctrl+Z \"5\"") << "15" << 0;
     // X11's middle button pastes the primary selection; an input method that sends nothing back
     // when asked to commit (fcitx5's Qt module, text-input-v3) leaves no composition behind.
-    QTest::newRow("a middle click pastes under the rule") << "12345" << 5 << 0 << "x" << "middle, silent input method" << "ABCDEFGHIJ" << "12345ABCD" << 0;
+    QTest::newRow("a middle click pastes under the rule") << "12345" << 5 << 0 << "x" << "middle, silent input method" << "ABCDEFGHIJ" << "ABCD12345" << 0;
 }
 
 void tst_Form1::edits()
@@ -427,7 +427,7 @@ void tst_Form1::edits()
             QVERIFY2(edit->text().contains(input), "a move deletes at the source only what arrived whole");
         }
     } else if (how.startsWith("middle")) {
-        QTest::mouseClick(edit, Qt::MiddleButton, {}, end);
+        QTest::mouseClick(edit, Qt::MiddleButton, {}, QPoint(2, edit->height() / 2));
     } else {
         window->WriteText(AmountField::txtBez, input.toStdString());
     }
