@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Turns the raw results of bench/run-all.sh into the Markdown table of BENCHMARKS.md.
+"""Turns the raw results of bench/run-all.sh into the Markdown table of docs/benchmarks.md.
 
 Every figure is a median; every ratio divides two medians taken in the same run.
 """

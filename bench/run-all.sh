@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Reproduces every figure in BENCHMARKS.md: builds the release preset and, from the windows
+# Reproduces every figure in docs/benchmarks.md: builds the release preset and, from the windows
 # preset, Veltrix.exe and its yardstick; runs the calculation benchmarks, the key-release
 # benchmark, the start-up comparison on Linux and under Wine, and prints the table.
 #
