@@ -191,9 +191,8 @@ void AmountEdit::replaceWhole(const QString &text)
     writing = wasWriting;
 }
 
-// QLineEdit keeps the input method's composition to itself, but a point past the end of all it
-// shows is at the text's length plus the composition's (checked against Qt 6.4). Qt's layout
-// counts in 1/64 pixel in an int, so the point lies far out but within that.
+// QLineEdit keeps the input method's composition to itself, but a point far past all it shows is
+// at the text's length plus the composition's (checked against Qt 6.4; 2^20 pixels stay in range).
 qsizetype AmountEdit::compositionLength()
 {
     return cursorPositionAt(QPoint(1 << 20, height() / 2)) - text().size();

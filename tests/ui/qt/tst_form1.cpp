@@ -9,7 +9,6 @@
 #include <QDropEvent>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QImage>
 #include <QInputMethodEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,7 +17,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>

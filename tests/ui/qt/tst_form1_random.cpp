@@ -10,7 +10,6 @@
 #include <QTest>
 #include <QTextBoundaryFinder>
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
