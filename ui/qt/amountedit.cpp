@@ -1,5 +1,6 @@
 #include "amountedit.h"
 #include "lineeditmenu.h"
+#include "typingbackstop.h"
 #include "typingrule.h"
 #include "ui/form1_description.h"
 
@@ -9,27 +10,20 @@
 #include <QMenu>
 #include <QMimeData>
 
-#include <utility>
-
 AmountEdit::AmountEdit(QWidget *parent)
-    : QLineEdit(parent)
+    : QLineEdit(parent), backstop(new TypingBackstop(this))
 {
-    // QLineEdit reports a user's edit just before the change of text that every write reports.
-    connect(this, &QLineEdit::textEdited, this, [this] { edited = true; });
-    connect(this, &QLineEdit::textChanged, this, [this] { keepWithinTheRule(std::exchange(edited, false)); });
 }
 
 void AmountEdit::showResult(const QString &text)
 {
-    replaceWhole(text);
+    backstop->letStand([&] { setText(text); });
     setCursorPosition(0);
 }
 
 QVariant AmountEdit::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    if (query == Qt::ImMaximumTextLength)
-        return form1::MaxTypedLength;
-    return QLineEdit::inputMethodQuery(query);
+    return query == Qt::ImMaximumTextLength ? form1::MaxTypedLength : QLineEdit::inputMethodQuery(query);
 }
 
 void AmountEdit::keyPressEvent(QKeyEvent *event)
@@ -46,9 +40,22 @@ void AmountEdit::keyPressEvent(QKeyEvent *event)
         return event->accept();
     }
     const QString fitting = fittingOverSelection(event->text());
-    // QLineEdit decides whether a key types; where only the selection may go, the backstop cuts.
-    if (fitting == event->text() || (fitting.isEmpty() && hasSelectedText()))
+    if (fitting == event->text())
         return QLineEdit::keyPressEvent(event);
+    // Where only the selection may go, QLineEdit decides whether the key types; if it did, its step
+    // is taken back and the selection alone removed, as in the native control.
+    if (fitting.isEmpty() && hasSelectedText()) {
+        const QString before = text();
+        const QString typed = QString(before).replace(selectionStart(), selectionLength(), event->text());
+        backstop->letStand([&] {
+            QLineEdit::keyPressEvent(event);
+            if (text() != before && text() == typed) {
+                undo();
+                del();
+            }
+        });
+        return;
+    }
     QKeyEvent cut(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
                   event->nativeVirtualKey(), event->nativeModifiers(), fitting, event->isAutoRepeat());
     QLineEdit::keyPressEvent(&cut);
@@ -161,34 +168,6 @@ void AmountEdit::pasteFrom(QClipboard::Mode mode)
         insert(fitting);
     else if (hasSelectedText())
         del();
-}
-
-// The backstop: what a way in that asked nothing inserted past the rule (an assistive technology,
-// which Qt 6.4 lets replace the whole text, a future input path) is cut to the start that fits.
-// Undo gives back texts the field held, and leaves something to redo. A write that removes text,
-// as an assistive technology's setting of the whole text, stands whole like the program's.
-void AmountEdit::keepWithinTheRule(bool byUser)
-{
-    // Qt 6.4's redo of a deletion made with the caret inside the selection leaves a selection that
-    // starts before the text, and what is typed next replaces the wrong characters.
-    if (hasSelectedText() && selectionStart() < 0)
-        deselect();
-    const QString before = std::exchange(held, text());
-    if (writing || isRedoAvailable())
-        return;
-    const typingrule::Change change = typingrule::changeBetween(before, held);
-    const QString fitting = typingrule::fittingStart(before, change.at, change.removed, change.inserted);
-    if (change.inserted.isEmpty() || fitting == change.inserted || (!byUser && change.removed > 0))
-        return;
-    replaceWhole(QString(before).replace(change.at, change.removed, fitting));
-    setCursorPosition(int(change.at + fitting.size()));
-}
-
-void AmountEdit::replaceWhole(const QString &text)
-{
-    const bool wasWriting = std::exchange(writing, true);
-    setText(text);
-    writing = wasWriting;
 }
 
 // QLineEdit keeps the input method's composition to itself, but a point far past all it shows is

@@ -3,6 +3,8 @@
 #include <QClipboard>
 #include <QLineEdit>
 
+class TypingBackstop;
+
 // An amount field with the native edit control's limit: every insertion by the user (typing,
 // pasting from any source, an input method, a drop, an assistive technology) first removes the
 // selection, then adds only as many characters as keep the text within form1::MaxTypedLength,
@@ -40,14 +42,9 @@ protected:
 
 private:
     void pasteFrom(QClipboard::Mode mode);
-    void keepWithinTheRule(bool byUser);
-    void replaceWhole(const QString &text);
     QString fittingOverSelection(const QString &inserted) const;
     Qt::DropAction dropActionFor(const QDropEvent *event, QString *fitting);
     qsizetype compositionLength();
 
-    // The text before the latest change, for the backstop to see what was inserted.
-    QString held;
-    bool edited = false;
-    bool writing = false; // the program's own writes, which stand whole
+    TypingBackstop *backstop; // a child of the field
 };

@@ -309,6 +309,7 @@ void tst_Form1::edits_data()
     QTest::newRow("a long result takes no pasted character") << longResult << 11 << 0 << none << "paste" << "5" << longResult << 0;
     QTest::newRow("a long result can be shortened") << longResult << 11 << 0 << none << "keys" << "Backspace" << "11899998.8" << 0;
     QTest::newRow("typing over a long result's selection only removes it") << longResult << 10 << 1 << none << "keys" << "5" << "11899998.8" << 0;
+    QTest::newRow("typing over the start of a long result only removes the selection") << "1153523809523.81" << 0 << 3 << none << "keys" << "1" << "3523809523.81" << 0;
     QTest::newRow("typing over a full field's selection") << "123456789" << 0 << 9 << none << "keys" << "5" << "5" << 0;
     QTest::newRow("a paste over a selected long result keeps nine") << "10499998.95" << 0 << 11 << none << "paste" << "123456789012345678" << "123456789" << 0;
     QTest::newRow("a paste over part of a long result fills the rest") << "10499998.95" << 0 << 4 << none << "paste" << "123456789" << "129998.95" << 0;
