@@ -28,38 +28,41 @@ QVariant AmountEdit::inputMethodQuery(Qt::InputMethodQuery query) const
 
 void AmountEdit::keyPressEvent(QKeyEvent *event)
 {
-    // Ctrl+Y redoes in most editors and in the native control; the X11 key bindings lack it.
-    if (event->keyCombination() == (Qt::ControlModifier | Qt::Key_Y) && !event->matches(QKeySequence::Redo)) {
-        redo();
-        return event->accept();
-    }
-    // Only the X11 key bindings make Ctrl+Shift+Insert a paste, of the primary selection.
-    if (event->matches(QKeySequence::Paste)) {
-        const bool primary = event->keyCombination() == (Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Insert);
-        pasteFrom(primary ? QClipboard::Selection : QClipboard::Clipboard);
-        return event->accept();
-    }
-    const QString fitting = fittingOverSelection(event->text());
-    if (fitting == event->text())
-        return QLineEdit::keyPressEvent(event);
-    // Where only the selection may go, QLineEdit decides whether the key types; if it did, its step
-    // is taken back and the selection alone removed, as in the native control.
-    if (fitting.isEmpty() && hasSelectedText()) {
-        const QString before = text();
-        const QString typed = QString(before).replace(selectionStart(), selectionLength(), event->text());
-        backstop->letStand([&] {
+    backstop->letStand([&] {
+        // Ctrl+Y redoes in most editors and in the native control; the X11 key bindings lack it.
+        if (event->keyCombination() == (Qt::ControlModifier | Qt::Key_Y)
+            && !event->matches(QKeySequence::Redo)) {
+            redo();
+            return event->accept();
+        }
+        // Only the X11 key bindings make Ctrl+Shift+Insert a paste, of the primary selection.
+        if (event->matches(QKeySequence::Paste)) {
+            const bool primary = event->keyCombination()
+                                 == (Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Insert);
+            pasteFrom(primary ? QClipboard::Selection : QClipboard::Clipboard);
+            return event->accept();
+        }
+        const QString fitting = fittingOverSelection(event->text());
+        if (fitting == event->text())
+            return QLineEdit::keyPressEvent(event);
+        // Where only the selection may go, QLineEdit decides whether the key types; if it did,
+        // its step is taken back and the selection alone removed, as in the native control.
+        if (fitting.isEmpty() && hasSelectedText()) {
+            const QString before = text();
+            const QString typed =
+                QString(before).replace(selectionStart(), selectionLength(), event->text());
             QLineEdit::keyPressEvent(event);
             if (text() != before && text() == typed) {
                 undo();
                 del();
             }
-        });
-        return;
-    }
-    QKeyEvent cut(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
-                  event->nativeVirtualKey(), event->nativeModifiers(), fitting, event->isAutoRepeat());
-    QLineEdit::keyPressEvent(&cut);
-    event->setAccepted(cut.isAccepted());
+            return;
+        }
+        QKeyEvent cut(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                      event->nativeVirtualKey(), event->nativeModifiers(), fitting, event->isAutoRepeat());
+        QLineEdit::keyPressEvent(&cut);
+        event->setAccepted(cut.isAccepted());
+    });
 }
 
 void AmountEdit::keyReleaseEvent(QKeyEvent *event)
@@ -73,16 +76,18 @@ void AmountEdit::keyReleaseEvent(QKeyEvent *event)
 // anywhere, so it is cut before QLineEdit applies it.
 void AmountEdit::inputMethodEvent(QInputMethodEvent *event)
 {
-    const int caret = hasSelectedText() ? selectionStart() : cursorPosition();
-    const QString remaining = QString(text()).remove(caret, selectionLength());
-    const QString fitting = typingrule::fittingStart(remaining, caret + event->replacementStart(),
-                                                     event->replacementLength(), event->commitString());
-    if (fitting == event->commitString())
-        return QLineEdit::inputMethodEvent(event);
-    QInputMethodEvent cut(event->preeditString(), event->attributes());
-    cut.setCommitString(fitting, event->replacementStart(), event->replacementLength());
-    QLineEdit::inputMethodEvent(&cut);
-    event->setAccepted(cut.isAccepted());
+    backstop->letStand([&] {
+        const int caret = hasSelectedText() ? selectionStart() : cursorPosition();
+        const QString remaining = QString(text()).remove(caret, selectionLength());
+        const QString fitting = typingrule::fittingStart(remaining, caret + event->replacementStart(),
+                                                         event->replacementLength(), event->commitString());
+        if (fitting == event->commitString())
+            return QLineEdit::inputMethodEvent(event);
+        QInputMethodEvent cut(event->preeditString(), event->attributes());
+        cut.setCommitString(fitting, event->replacementStart(), event->replacementLength());
+        QLineEdit::inputMethodEvent(&cut);
+        event->setAccepted(cut.isAccepted());
+    });
 }
 
 // Hovering shows the action that the drop then takes; a move within the field keeps its length.
@@ -112,21 +117,23 @@ void AmountEdit::dragMoveEvent(QDragMoveEvent *event)
 
 void AmountEdit::dropEvent(QDropEvent *event)
 {
-    // QLineEdit has the input method commit before a drop goes in: what fits is counted after that.
-    if (compositionLength() > 0)
-        QGuiApplication::inputMethod()->commit();
-    QString fitting;
-    const Qt::DropAction action = dropActionFor(event, &fitting);
-    if (action == Qt::IgnoreAction)
-        return event->ignore();
-    if (action == event->proposedAction())
-        return QLineEdit::dropEvent(event);
-    QMimeData cut;
-    cut.setText(fitting);
-    QDropEvent copy(event->position(), Qt::CopyAction, &cut, event->buttons(), event->modifiers());
-    QLineEdit::dropEvent(&copy);
-    event->setDropAction(Qt::CopyAction);
-    event->setAccepted(copy.isAccepted());
+    backstop->letStand([&] {
+        // QLineEdit has the input method commit before a drop goes in: what fits is counted after that.
+        if (compositionLength() > 0)
+            QGuiApplication::inputMethod()->commit();
+        QString fitting;
+        const Qt::DropAction action = dropActionFor(event, &fitting);
+        if (action == Qt::IgnoreAction)
+            return event->ignore();
+        if (action == event->proposedAction())
+            return QLineEdit::dropEvent(event);
+        QMimeData cut;
+        cut.setText(fitting);
+        QDropEvent copy(event->position(), Qt::CopyAction, &cut, event->buttons(), event->modifiers());
+        QLineEdit::dropEvent(&copy);
+        event->setDropAction(Qt::CopyAction);
+        event->setAccepted(copy.isAccepted());
+    });
 }
 
 // The middle button pastes the X11 primary selection at the point clicked, never by QLineEdit's
@@ -163,11 +170,13 @@ QString AmountEdit::fittingOverSelection(const QString &inserted) const
 // A refused paste changes nothing, not even the history; one over a selection still removes it.
 void AmountEdit::pasteFrom(QClipboard::Mode mode)
 {
-    const QString fitting = fittingOverSelection(QGuiApplication::clipboard()->text(mode));
-    if (!fitting.isEmpty())
-        insert(fitting);
-    else if (hasSelectedText())
-        del();
+    backstop->letStand([&] {
+        const QString fitting = fittingOverSelection(QGuiApplication::clipboard()->text(mode));
+        if (!fitting.isEmpty())
+            insert(fitting);
+        else if (hasSelectedText())
+            del();
+    });
 }
 
 // QLineEdit keeps the input method's composition to itself, but a point far past all it shows is

@@ -16,7 +16,8 @@ class TypingBackstop : public QObject
 public:
     explicit TypingBackstop(QLineEdit *field);
 
-    // Runs `edit`, the program's own write or a correction of the field's, which stands whole.
+    // Runs `edit`, whose changes stand whole: the program's own writes, and edits by the paths
+    // that ask the rule before they insert.
     void letStand(const std::function<void()> &edit);
 
 private:
