@@ -94,7 +94,7 @@ void AmountEdit::inputMethodEvent(QInputMethodEvent *event)
 Qt::DropAction AmountEdit::dropActionFor(const QDropEvent *event, QString *fitting)
 {
     const QString dropped = event->mimeData()->text();
-    if (dropped.isNull() || event->source() == this)
+    if (dropped.isNull() || (event->source() == this && event->proposedAction() == Qt::MoveAction))
         return event->proposedAction();
     *fitting = typingrule::fittingStart(text(), cursorPositionAt(event->position().toPoint()), 0, dropped);
     return typingrule::dropAction(dropped, *fitting, event->proposedAction(), event->possibleActions());
