@@ -7,20 +7,26 @@ set -euo pipefail
 src=$1 work=$2 cxx=$3
 rm -rf "$work"
 mkdir -p "$work/bin"
+# The first of each name on the path, linked by one ln: a process per tool would take half a minute.
+declare -A seen
+tools=()
 IFS=: read -ra dirs <<<"$PATH"
 for dir in "${dirs[@]}"; do
   for tool in "$dir"/*; do
     name=${tool##*/}
     case $name in dpkg | dpkg-*) continue ;; esac
-    if [ -x "$tool" ] && [ ! -e "$work/bin/$name" ]; then ln -s "$tool" "$work/bin/$name"; fi
+    if [ -x "$tool" ] && [ -z "${seen[$name]:-}" ]; then seen[$name]=1; tools+=("$tool"); fi
   done
 done
+ln -s "${tools[@]}" "$work/bin/"
 export PATH=$work/bin
 if command -v dpkg-buildflags || command -v dpkg-shlibdeps; then
   echo "FAIL: dpkg's tools are still on the path"; exit 1
 fi
 
-cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# No build type: no optimiser or debugging information to pay for, while FORTIFY, which the check
+# below looks for, would still be added by Debian's flags (only a Debug build goes without it).
+cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE= \
   -DCMAKE_CXX_COMPILER="$cxx" -DVELTRIX_BUILD_BENCH=OFF >"$work/configure.log"
 cmake --build "$work/build" -j 1 --target veltrix >"$work/build.log"
 
