@@ -144,8 +144,8 @@ void ToChars(benchmark::State& state, double x) {
     char buffer[32];
     for (auto _ : state) {
         benchmark::DoNotOptimize(x);
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 15);
-        benchmark::DoNotOptimize(result.ptr);
+        char* end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 15).ptr;
+        benchmark::DoNotOptimize(end);
         benchmark::ClobberMemory();
     }
 }
@@ -164,7 +164,10 @@ void LeadingNumber(benchmark::State& state, std::string_view text) {
     AllocationCount count(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(text);
-        benchmark::DoNotOptimize(calc::LeadingNumber(text));
+        // Results go through a named variable: DoNotOptimize on a const reference is deprecated
+        // (Google Benchmark 1.8 on), as the compiler may then assume the value is never written.
+        double number = calc::LeadingNumber(text);
+        benchmark::DoNotOptimize(number);
     }
 }
 
@@ -182,7 +185,8 @@ void RoundHalfEven(benchmark::State& state, double x) {
     AllocationCount count(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(x);
-        benchmark::DoNotOptimize(calc::RoundHalfEven(x, 2));
+        double rounded = calc::RoundHalfEven(x, 2);
+        benchmark::DoNotOptimize(rounded);
     }
 }
 

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building and testing Veltrix need, skipping those already
-# present, so that running it twice costs a second and a fresh machine gets everything.
+# Installs the Debian 12 or 13 packages that building and testing Veltrix need, skipping those
+# already present, so that running it twice costs a second and a fresh machine gets everything.
 set -euo pipefail
 
 packages=(
-  # compilers and build
-  cmake g++ clang libclang-rt-14-dev ninja-build pkg-config
+  # compilers and build: Debian's default compilers under their unversioned names, so one list
+  # serves every release (GCC 12 and Clang 14 on Debian 12, GCC 14 and Clang 19 on Debian 13);
+  # libclang-rt-dev is the default Clang's sanitizer and libFuzzer runtime
+  cmake g++ clang libclang-rt-dev ninja-build pkg-config
   # calculation tests, benchmarks
   libgtest-dev libbenchmark-dev
   # start-up benchmark: waits for the window's MapNotify itself (bench/mapwait.cpp), own session bus
@@ -16,7 +18,7 @@ packages=(
   qt6-base-private-dev
   # window: asks the X11 window manager for its frame before showing the window
   libxcb1-dev
-  # window tests under a real X server, seen from outside
+  # window tests under a real X server, seen from outside; imagemagick also reads the icons back
   xvfb xauth openbox x11-utils xdotool xclip python3 python3-pyatspi at-spi2-core dbus-x11 imagemagick
   # resources: icon checks, Windows version record, desktop integration
   icoutils binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64 desktop-file-utils appstream

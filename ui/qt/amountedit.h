@@ -1,18 +1,17 @@
 #pragma once
 
-#include "edithistory.h"
-
 #include <QClipboard>
 #include <QLineEdit>
 
+class TypingBackstop;
+
 // An amount field with the native edit control's limit: every insertion by the user (typing,
-// pasting, an input method) first removes the selection, then adds only as many characters as keep
-// the text within form1::MaxTypedLength, nothing where a longer result stands; a drop goes in at
-// the drop point under the same count. Deleting always works. Otherwise it edits as QLineEdit does,
-// and what fits goes in through QLineEdit's own insert, so screen readers hear one insertion and
-// input methods keep their composition. Undo and redo step through every text the field has held,
-// as Qt's line edits do, not the native control's single step: each edition's fields behave as
-// that platform's fields do.
+// pasting from any source, an input method, a drop, an assistive technology) first removes the
+// selection, then adds only as many characters as keep the text within form1::MaxTypedLength,
+// nothing where a longer result stands. Deleting always works. Otherwise it is a QLineEdit: its
+// own undo and redo (Ctrl+Y added where the platform's key bindings lack it), its menu, its drag
+// and drop, and what fits goes in through QLineEdit's own insert, so screen readers hear one
+// insertion and input methods keep their composition.
 class AmountEdit : public QLineEdit
 {
     Q_OBJECT
@@ -24,6 +23,9 @@ public:
     // stays whole however long, and starts a fresh undo history, as the native control's does.
     void showResult(const QString &text);
 
+    // Tells input methods and on-screen keyboards the typing limit.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 signals:
     // Once per physical release: the repeats of a held key do not count.
     void keyReleased();
@@ -32,21 +34,17 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void insertByUser(const QString &inserted);
     void pasteFrom(QClipboard::Mode mode);
-    void undoEdit();
-    void redoEdit();
-    void restore(const QString &text);
-    void replaceWhole(const QString &text);
-    bool isOverPreedit(const QPoint &point);
+    QString fittingOverSelection(const QString &inserted) const;
+    Qt::DropAction dropActionFor(const QDropEvent *event, QString *fitting);
+    qsizetype compositionLength();
 
-    EditHistory history;
-    bool restoring = false;
-    // The input method's uncommitted text, which QLineEdit shows at the caret but does not tell.
-    QString preedit;
+    TypingBackstop *backstop; // a child of the field
 };

@@ -23,12 +23,13 @@ constexpr qsizetype longestLooked = qsizetype(form1::MaxTypedLength) * 64;
 
 } // namespace
 
-QString fittingStart(const QString &remaining, qsizetype at, const QString &inserted)
+QString fittingStart(const QString &text, qsizetype at, qsizetype removed, const QString &inserted)
 {
+    // QLineEdit counts positions in the uncommitted text of an input method too.
+    at = qBound(qsizetype(0), at, text.size());
+    const QString remaining = QString(text).remove(at, qMax(qsizetype(0), removed));
     if (visibleLength(remaining) >= form1::MaxTypedLength)
         return {};
-    // QLineEdit counts positions in the uncommitted text of an input method too.
-    at = qBound(qsizetype(0), at, remaining.size());
     const QStringView looked = QStringView(inserted).left(longestLooked);
     // Counted in the resulting text, not in `inserted` alone: a combining mark at its start joins
     // the character before the caret. Each further cluster adds about one character, so the loop
@@ -45,6 +46,26 @@ QString fittingStart(const QString &remaining, qsizetype at, const QString &inse
         fits = end;
     }
     return inserted.left(fits);
+}
+
+Qt::DropAction dropAction(const QString &dropped, const QString &fitting, Qt::DropAction proposed,
+                          Qt::DropActions possible)
+{
+    if (fitting == dropped)
+        return proposed;
+    return !fitting.isEmpty() && possible.testFlag(Qt::CopyAction) ? Qt::CopyAction : Qt::IgnoreAction;
+}
+
+Change changeBetween(const QString &before, const QString &after)
+{
+    const qsizetype shorter = qMin(before.size(), after.size());
+    qsizetype same = 0;
+    while (same < shorter && before[same] == after[same])
+        ++same;
+    qsizetype sameEnd = 0;
+    while (sameEnd < shorter - same && before[before.size() - 1 - sameEnd] == after[after.size() - 1 - sameEnd])
+        ++sameEnd;
+    return {same, before.size() - same - sameEnd, after.mid(same, after.size() - same - sameEnd)};
 }
 
 } // namespace typingrule

@@ -13,6 +13,8 @@ Wine quirks met on the way, each handled here:
 - Wine's services (explorer, services.exe) inherit the output of the Wine process that starts
   them and live until the server ends, so the server is started first with its output
   discarded, and every program's output goes through a file rather than a pipe;
+- Wine 10 reads the DPI only when its display starts, so the server is started afresh once the
+  prefix's settings are written;
 - a run that CTest killed leaves the prefix's server and programs behind: a session ends them
   before it starts anything, and waits for any server only so long."""
 
@@ -60,6 +62,9 @@ class WineSession:
             self.prefix.mkdir(parents=True, exist_ok=True)
             harness.run(["wineserver"], env=self.env, timeout=SERVER_SECONDS)
             self._prepare_prefix()
+            # A fresh server, whose display starts with the settings just written.
+            self.end_server()
+            harness.run(["wineserver"], env=self.env, timeout=SERVER_SECONDS)
         except BaseException:
             self.__exit__(None, None, None)
             raise
@@ -89,7 +94,10 @@ class WineSession:
                     raise RuntimeError(f"{FONTS / font} is missing: run scripts/setup.sh (fonts-wine)")
                 link.symlink_to(FONTS / font)
         self.set_registry(r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")
-        # Wine takes the DPI from either place, depending on its version.
+        # Wine takes the DPI from either place, depending on its version. Wine 10 reads it once,
+        # when its display starts: a display already running keeps its monitors at the DPI it
+        # started with, while the system DPI a new program reads follows the registry, and a
+        # per-monitor aware window is laid out for the first with a frame drawn for the second.
         for key in (r"HKCU\Control Panel\Desktop",
                     r"HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts"):
             self.set_registry(key, "LogPixels", "REG_DWORD", str(self.dpi))
