@@ -30,7 +30,6 @@
 #include <sstream>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -39,10 +38,7 @@ std::string Quoted(const std::string &text)
 {
     std::string out = "\"";
     for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
+        if (c == '"' || c == '\\' || c < 0x20) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
             out += escaped;
@@ -51,6 +47,14 @@ std::string Quoted(const std::string &text)
         }
     }
     return out + "\"";
+}
+
+std::string List(const std::vector<std::string> &items)
+{
+    std::string out = "[";
+    for (const std::string &item : items)
+        out += (out.size() > 1 ? "," : "") + Quoted(item);
+    return out + "]";
 }
 
 std::string Rect(const RECT &r)
@@ -110,28 +114,23 @@ std::string MessageBoxFacts(const Form1Reader &reader)
     HWND box = reader.MessageBox();
     if (!box)
         return "null";
-    std::ostringstream out;
-    out << "{\"title\":" << Quoted(Form1Reader::Text(box)) << ",\"texts\":[";
-    std::vector<std::string> buttons;
-    bool icon = false, first = true;
+    std::vector<std::string> texts, buttons;
+    bool icon = false;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         if (!(style & WS_VISIBLE))
             continue;
         const std::string kind = ClassOf(child), text = Form1Reader::Text(child);
-        if (kind == "Button") {
+        if (kind == "Button")
             buttons.push_back(text);
-        } else if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+        else if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON)
             icon = icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
-        } else if (kind == "Static" && !text.empty()) {
-            out << (first ? "" : ",") << Quoted(text);
-            first = false;
-        }
+        else if (kind == "Static" && !text.empty())
+            texts.push_back(text);
     }
-    out << "],\"buttons\":[";
-    for (std::size_t i = 0; i < buttons.size(); ++i)
-        out << (i ? "," : "") << Quoted(buttons[i]);
-    out << "],\"icon\":" << (icon ? "true" : "false") << ",\"owned\":"
+    std::ostringstream out;
+    out << "{\"title\":" << Quoted(Form1Reader::Text(box)) << ",\"texts\":" << List(texts)
+        << ",\"buttons\":" << List(buttons) << ",\"icon\":" << (icon ? "true" : "false") << ",\"owned\":"
         << (GetWindow(box, GW_OWNER) == reader.Form() ? "true" : "false")
         << ",\"owner_disabled\":" << (IsWindowEnabled(reader.Form()) ? "false" : "true") << '}';
     return out.str();
@@ -153,26 +152,6 @@ bool AccessibleNameRead(HWND control)
     SysFreeString(name);
     accessible->Release();
     return answered;
-}
-
-BOOL CALLBACK CountBox(HWND window, LPARAM data)
-{
-    auto [process, count] = *reinterpret_cast<std::pair<DWORD, int *> *>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, int(std::size(name)));
-    if (owner == process && IsWindowVisible(window) && std::wstring_view(name) == L"#32770")
-        ++*count;
-    return TRUE;
-}
-
-int MessageBoxCount(const Form1Reader &reader)
-{
-    int count = 0;
-    std::pair<DWORD, int *> search{reader.Process(), &count};
-    EnumWindows(CountBox, reinterpret_cast<LPARAM>(&search));
-    return count;
 }
 
 // Handles the probe's own window's messages until `done` or 5 s have passed: activation sends
@@ -256,8 +235,7 @@ int main()
             std::cout << Facts(reader) << std::endl;
         } else if (command == "texts") {
             const auto texts = reader.Texts();
-            std::cout << '[' << Quoted(texts[0]) << ',' << Quoted(texts[1]) << ',' << Quoted(texts[2])
-                      << ']' << std::endl;
+            std::cout << List({texts.begin(), texts.end()}) << std::endl;
         } else if (command == "focus") {
             const int index = reader.Focused();
             std::cout << (index < 0 ? "-" : form1::Controls[index].name) << std::endl;
@@ -266,7 +244,7 @@ int main()
         } else if (command == "msgbox") {
             std::cout << MessageBoxFacts(reader) << std::endl;
         } else if (command == "boxes") {
-            std::cout << MessageBoxCount(reader) << std::endl;
+            std::cout << reader.MessageBoxCount() << std::endl;
         } else if (command == "settingchange") {
             DWORD_PTR answer = 0;
             std::cout << (SendMessageTimeoutW(form, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0,

@@ -11,6 +11,7 @@ struct Search {
     const wchar_t *className;
     HWND owner;
     HWND found;
+    int count;
 };
 
 BOOL CALLBACK Visit(HWND window, LPARAM data)
@@ -23,24 +24,24 @@ BOOL CALLBACK Visit(HWND window, LPARAM data)
     if (IsWindowVisible(window) && std::wstring_view(name) == search->className
         && (!search->process || process == search->process)
         && (!search->owner || GetWindow(window, GW_OWNER) == search->owner)) {
-        search->found = window;
-        return FALSE;
+        search->found = search->found ? search->found : window;
+        ++search->count;
     }
     return TRUE;
 }
 
-HWND FindTopLevel(DWORD process, const wchar_t *className, HWND owner)
+Search FindTopLevel(DWORD process, const wchar_t *className, HWND owner)
 {
-    Search search{process, className, owner, nullptr};
+    Search search{process, className, owner, nullptr, 0};
     EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return search;
 }
 
 } // namespace
 
 HWND Form1Reader::Find(DWORD process)
 {
-    return FindTopLevel(process, Form1::ClassName, nullptr);
+    return FindTopLevel(process, Form1::ClassName, nullptr).found;
 }
 
 Form1Reader::Form1Reader(HWND form) : form(form)
@@ -105,7 +106,12 @@ int Form1Reader::Focused() const
 
 HWND Form1Reader::MessageBox() const
 {
-    return FindTopLevel(process, L"#32770", form);
+    return FindTopLevel(process, L"#32770", form).found;
+}
+
+int Form1Reader::MessageBoxCount() const
+{
+    return FindTopLevel(process, L"#32770", nullptr).count;
 }
 
 // Wine's X11 driver fetches X events when the thread next looks at its queue, and a thread

@@ -20,7 +20,6 @@ public:
     explicit Form1Reader(HWND form);
 
     HWND Form() const { return form; }
-    DWORD Process() const { return process; }
     HWND Control(std::size_t index) const;  // by index in form1::Controls
     HWND Field(calc::AmountField field) const;
 
@@ -32,6 +31,8 @@ public:
     int Focused() const;
     // A message box the window owns, or null.
     HWND MessageBox() const;
+    // How many message boxes the window's process shows, whoever owns them.
+    int MessageBoxCount() const;
     // True once the window's thread has handled the input queued for it before the call; false
     // if it did not answer within `milliseconds`.
     bool Drained(UINT milliseconds = 5000) const;

@@ -84,16 +84,14 @@ class Program:
         self.session, self.probe = session, probe
         self.process = session.start(*launcher, path)
         self.found = probe.ask("find") == "ok"
-        xids = wait_for(lambda: self.xdotool_output("search", "--name", "^Veltrix$").split(), 10)
+        xids = wait_for(lambda: harness.output("xdotool", "search", "--name", "^Veltrix$",
+                                                env=session.env).split(), 10)
         self.found = self.found and bool(xids)
         if self.found:
             self.xid = xids[0]
             # With no window manager nothing gives the window the keyboard: set it and wait for it.
             self.xdotool("windowfocus", "--sync", self.xid)
             self.facts = probe.json("facts")
-
-    def xdotool_output(self, *arguments):
-        return harness.output("xdotool", *arguments, env=self.session.env)
 
     def xdotool(self, *arguments):
         harness.run(["xdotool", *arguments], env=self.session.env, check_status=True)
@@ -122,12 +120,15 @@ class Program:
         for name in names:
             self.probe.ask("settext", name, "stale")
 
-    def exit_status(self):
+    def ends_on(self, key, wanted, what):
+        """Presses key; the program must end within 10 s with the status wanted."""
+        self.key(key)
         try:
-            return self.process.wait(10)
+            status = self.process.wait(10)
         except subprocess.TimeoutExpired:
             self.process.kill()
-            return None
+            status = None
+        check(status == wanted, f"{what}: {key} ends the program with status {wanted}, not {status}")
 
     def screenshot(self, name):
         folder = os.environ.get("VELTRIX_SCREENSHOTS")
@@ -232,9 +233,7 @@ def period_run(session, program_path, probe):
     program.key("Right")
     program.expect_texts(["100", "105", "119"], "Right arrow in txt5")
 
-    program.key("alt+F4")
-    status = program.exit_status()
-    check(status == 0, f"Alt+F4 ends the program with status 0, not {status}")
+    program.ends_on("alt+F4", 0, "closing")
 
 
 def comma_run(session, program_path, probe):
@@ -257,9 +256,7 @@ def comma_run(session, program_path, probe):
           f"the overflow box: owned by the window, titled Veltrix, Overflow, OK only, an icon: {box}")
     check(probe.texts() == ["1e15", "10,5", "11,9"], f"an overflow changes no field: {probe.texts()}")
     program.screenshot("overflow-144dpi")
-    program.key("Return")
-    status = program.exit_status()
-    check(status == 1, f"after the overflow box the program ends with status 1, not {status}")
+    program.ends_on("Return", 1, "the overflow box dismissed")
 
 
 def failure_run(session, failing_path, probe):
@@ -273,9 +270,7 @@ def failure_run(session, failing_path, probe):
           f"the first change fails into the box, the second is answered without a second: {answers}")
     boxes = probe.ask("boxes")
     check(boxes == "1", f"exactly one failure box, not {boxes}: {probe.json('msgbox')}")
-    program.key("Return")
-    status = program.exit_status()
-    check(status == 1, f"after the failure box the program ends with status 1, not {status}")
+    program.ends_on("Return", 1, "the failure box dismissed")
 
 
 # Windows 10 and 11 as shipped (HKCU\Control Panel\Desktop\WindowMetrics, negative twips): Wine's
@@ -437,9 +432,7 @@ def desktop_run(session, program_path, probe, desktop, dpi, percent, maximized):
         check(all(place == facts["window"][:2] for place in moves.places()),
               f"{what}: asked to maximize by {way}, the window never left {facts['window'][:2]}: "
               f"{moves.places()}")
-    program.key("alt+F4")
-    status = program.exit_status()
-    check(status == 0, f"{what}: Alt+F4 ends the program with status 0, not {status}")
+    program.ends_on("alt+F4", 0, what)
 
 
 def desktop_main(program_path, probe_path, build_dir):

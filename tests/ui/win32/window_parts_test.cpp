@@ -1,30 +1,16 @@
 // The Win32 window's own rules that need no window, run under Wine with a Czech locale.
 #include "dialog_font.h"
 #include "system_error.h"
+#include "tests/support/table_row.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <ostream>
 #include <stdexcept>
-#include <string>
 
 namespace {
 
-// A row's test name: what it proves, in the letters and digits a test name may hold.
-template <typename Row>
-std::string RowName(const testing::TestParamInfo<Row> &info)
-{
-    std::string name;
-    for (const char *c = info.param.proves; *c; ++c)
-        name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-    return name;
-}
-
-struct HeightCase {
-    const char *proves;
+struct HeightCase : testsupport::Row {
     LONG height, largest, expected;
-    friend void PrintTo(const HeightCase &row, std::ostream *out) { *out << row.proves; }
 };
 
 class CappedFontHeightTest : public testing::TestWithParam<HeightCase> {};
@@ -38,19 +24,16 @@ TEST_P(CappedFontHeightTest, HoldsTheCharacterHeightToTheCap)
 INSTANTIATE_TEST_SUITE_P(
     Rows, CappedFontHeightTest,
     testing::Values(
-        HeightCase{"Wine's 8-point font at 96 dpi stays", -11, 12, -11},
-        HeightCase{"125 % text size comes down to 9 points", -15, 12, -12},
-        HeightCase{"150 % text size at 144 dpi comes down to 9 points", -27, 18, -18},
-        HeightCase{"the default size becomes 9 points, not the font mapper's choice", 0, 12, -12},
-        HeightCase{"a cell height within the cap stays", 10, 12, 10},
-        HeightCase{"a cell height beyond the cap becomes 9 points of character height", 16, 12, -12}),
-    RowName<HeightCase>);
+        HeightCase{{"Wine's 8-point font at 96 dpi stays"}, -11, 12, -11},
+        HeightCase{{"125 % text size comes down to 9 points"}, -15, 12, -12},
+        HeightCase{{"150 % text size at 144 dpi comes down to 9 points"}, -27, 18, -18},
+        HeightCase{{"the default size becomes 9 points, not the font mapper's choice"}, 0, 12, -12},
+        HeightCase{{"a cell height within the cap stays"}, 10, 12, 10},
+        HeightCase{{"a cell height beyond the cap becomes 9 points of character height"}, 16, 12, -12}));
 
-struct ErrorCase {
-    const char *proves;
+struct ErrorCase : testsupport::Row {
     DWORD code;
     const char *expected;  // Wine's Czech texts; Windows words some differently
-    friend void PrintTo(const ErrorCase &row, std::ostream *out) { *out << row.proves; }
 };
 
 class SystemErrorTextTest : public testing::TestWithParam<ErrorCase> {};
@@ -64,12 +47,11 @@ TEST_P(SystemErrorTextTest, GivesTheSystemsTextInUtf8)
 INSTANTIATE_TEST_SUITE_P(
     Rows, SystemErrorTextTest,
     testing::Values(
-        ErrorCase{"the user's language, without the trailing line break", ERROR_FILE_NOT_FOUND,
+        ErrorCase{{"the user's language, without the trailing line break"}, ERROR_FILE_NOT_FOUND,
                   "Soubor nebyl nalezen."},
-        ErrorCase{"letters of code page 1250 arrive whole", ERROR_ACCESS_DENIED,
+        ErrorCase{{"letters of code page 1250 arrive whole"}, ERROR_ACCESS_DENIED,
                   "P\u0159\u00edstup odep\u0159en."},
-        ErrorCase{"a code with no text is named by its number", 0xDEADBEEF, "error 3735928559"}),
-    RowName<ErrorCase>);
+        ErrorCase{{"a code with no text is named by its number"}, 0xDEADBEEF, "error 3735928559"}));
 
 TEST(ThrowLastErrorTest, NamesTheStepAndTheSystemsText)
 {

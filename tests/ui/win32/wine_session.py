@@ -25,7 +25,6 @@ import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).parents[2]))
 import harness  # noqa: E402
-from harness import wait_for  # noqa: E402,F401  (the window tests' name for it)
 
 FONTS = pathlib.Path("/usr/share/wine/fonts")
 # How long a Wine server may take to end once asked to.
