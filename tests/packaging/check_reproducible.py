@@ -33,10 +33,17 @@ OTHER_USER = 65534
 
 def source_files(source):
     """The files of the working tree as a fresh clone would have them, build folders left out:
-    git's tracked and untracked files without the ignored ones."""
-    listed = subprocess.run(["git", "-C", str(source), "ls-files", "-z", "--cached", "--others", "--exclude-standard"],
-                            capture_output=True, check=True, stdin=subprocess.DEVNULL)
-    return [pathlib.Path(name) for name in listed.stdout.decode().split("\0") if name]
+    git's tracked and untracked files without the ignored ones, or everything outside build/
+    where there is no git (a fresh machine that got the sources some other way)."""
+    try:
+        listed = subprocess.run(["git", "-C", str(source), "ls-files", "-z", "--cached", "--others",
+                                 "--exclude-standard"], capture_output=True, stdin=subprocess.DEVNULL)
+        if listed.returncode == 0:
+            return [pathlib.Path(name) for name in listed.stdout.decode().split("\0") if name]
+    except FileNotFoundError:
+        pass  # no git on this machine
+    return [path.relative_to(source) for path in source.rglob("*")
+            if path.is_file() and path.relative_to(source).parts[0] not in ("build", ".git")]
 
 
 def copy_sources(source, copy):
