@@ -330,8 +330,14 @@ def check_setup_upgrades(older, new, prefix, program, menu, target):
             # The older setup refuses to go over the new release the row before left.
             wine(str(uninstaller), "/S")
             wait_for_wine()
-        wine(str(older.package), "/S", check_status=False)
-        wait_for_wine()
+        for attempt in range(2):
+            status = wine(str(older.package), "/S", check_status=False).returncode
+            wait_for_wine()
+            if program.exists() or attempt:
+                break
+            # Seen once in many runs under Wine, not yet explained: say it, with the status.
+            print(f"setup upgrade, {what}: the older setup left nothing installed (status {status}); "
+                  "running it once more", flush=True)
         expect(release_state(older), f"setup upgrade, {what}: the older release is installed first")
         status, ended = with_program(program_state, program,
                                      lambda: wine(str(new.package), "/S", check_status=False).returncode)
