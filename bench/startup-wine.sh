@@ -12,7 +12,8 @@
 # one Wine server kept for the whole run, so that no run pays for starting Wine's services. Three
 # unrecorded warm-up runs of each come first, then RUNS of each, interleaved as in
 # bench/startup.sh. Prints medians and ratios; RESULTS=file keeps the raw runs,
-# SIZES=file the stripped sizes as "name bytes".
+# SIZES=file the stripped sizes as "name bytes". VELTRIX_EXE=file and BASELINE_EXE=file put
+# other programs in the two places (bench/startup-split.sh measures its variants so).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . bench/startup-lib.sh
@@ -24,7 +25,9 @@ warmups=3
 window_size=
 
 mapwait=$linux/bench/mapwait
-for f in "$mapwait" "$windows/Veltrix.exe" "$windows/bench/startup_baseline.exe"; do
+veltrix_exe=${VELTRIX_EXE:-$windows/Veltrix.exe}
+baseline_exe=${BASELINE_EXE:-$windows/bench/startup_baseline.exe}
+for f in "$mapwait" "$veltrix_exe" "$baseline_exe"; do
   [ -f "$f" ] || { echo "startup-wine.sh: $f is missing; build the windows and release presets first" >&2; exit 1; }
 done
 [ "$runs" -ge 15 ] || { echo "startup-wine.sh: at least 15 runs" >&2; exit 1; }
@@ -33,9 +36,8 @@ stripped=$windows/bench-wine
 mkdir -p "$stripped"
 sizes=${SIZES:-$(mktemp)}
 : >"$sizes"
-for program in Veltrix.exe bench/startup_baseline.exe; do
-  x86_64-w64-mingw32-strip -o "$stripped/${program##*/}" "$windows/$program"
-done
+x86_64-w64-mingw32-strip -o "$stripped/Veltrix.exe" "$veltrix_exe"
+x86_64-w64-mingw32-strip -o "$stripped/startup_baseline.exe" "$baseline_exe"
 echo "veltrix $(stat -c %s "$stripped/Veltrix.exe")" >>"$sizes"
 echo "baseline $(stat -c %s "$stripped/startup_baseline.exe")" >>"$sizes"
 veltrix_cmd=(wine "$stripped/Veltrix.exe")

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Where Veltrix.exe's start-up under Wine differs from the yardstick's (bench/baseline_win32):
+# builds variants that each add or take away one suspect and times each against the yardstick
+# with bench/startup-wine.sh, the whole rotation ROUNDS times, each variant's runs pooled.
+#
+#   bash bench/startup-split.sh [WINDOWS_BUILD_DIR] [LINUX_BUILD_DIR] [RUNS] [ROUNDS]
+#                                     defaults: build/windows build/release 21 3
+#
+# The variants, built from a copy of the committed sources in WINDOWS_BUILD_DIR/bench-split:
+#   veltrix         Veltrix.exe as it ships
+#   no-subclass     Veltrix.exe whose fields are not subclassed (keys go unheard; start-up only)
+#   runtime         the yardstick linked with calc and the static C++ runtime, which its start runs
+#                   (static initialisers, a wide string, a try block), as Veltrix.exe's does
+#   padded          the yardstick made as large as Veltrix.exe with data that is never read
+# Needs the windows and release presets built (bench/mapwait) and a quiet machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+windows=${1:-build/windows}
+linux=${2:-build/release}
+runs=${3:-21}
+rounds=${4:-3}
+work=$PWD/$windows/bench-split
+src=$work/src
+
+rm -rf "$work"
+mkdir -p "$src"
+git archive HEAD | tar -x -C "$src"
+python3 - "$src" <<'EOF'
+import pathlib, sys
+src = pathlib.Path(sys.argv[1])
+def patch(name, old, new):
+    path = src / name
+    text = path.read_text()
+    assert old in text, f"{name} no longer has {old!r}: update bench/startup-split.sh"
+    path.write_text(text.replace(old, new))
+patch("ui/win32/amount_edit.cpp",
+      "if (!SetWindowSubclass(edit, EditProc, reinterpret_cast<UINT_PTR>(&listener), DWORD_PTR(field)))",
+      "if ((void)EditProc, (void)listener, (void)field, false)")
+(src / "bench/baseline_win32/runtime.cpp").write_text("""#include "calc/calc.h"
+#include <stdexcept>
+#include <string>
+std::wstring RuntimeTitle()
+{
+    try {
+        volatile auto linked = &calc::Recalculate;
+        (void)linked;
+        return L"Baseline";
+    } catch (const std::exception &) {
+        return {};
+    }
+}
+""")
+(src / "bench/baseline_win32/padding.cpp").write_text(
+    "extern const unsigned char Padding[];\nconst unsigned char Padding[460 * 1024] = {1};\n")
+patch("bench/baseline_win32/main.cpp", "#include <commctrl.h>\n",
+      "#include <commctrl.h>\n#ifdef WITH_RUNTIME\n#include <string>\nstd::wstring RuntimeTitle();\n#endif\n")
+patch("bench/baseline_win32/main.cpp", 'CreateWindowExW(0, L"Baseline", L"Baseline",',
+      'CreateWindowExW(0, L"Baseline",\n#ifdef WITH_RUNTIME\nRuntimeTitle().c_str(),\n#else\nL"Baseline",\n#endif\n')
+variants = """  add_executable(startup_runtime WIN32 baseline_win32/main.cpp baseline_win32/runtime.cpp baseline_win32/baseline.rc)
+  target_compile_definitions(startup_runtime PRIVATE UNICODE _UNICODE WITH_RUNTIME)
+  target_link_options(startup_runtime PRIVATE -municode)
+  target_link_libraries(startup_runtime PRIVATE comctl32 calc)
+  add_executable(startup_padded WIN32 baseline_win32/main.cpp baseline_win32/padding.cpp baseline_win32/baseline.rc)
+  target_compile_definitions(startup_padded PRIVATE UNICODE _UNICODE)
+  target_link_options(startup_padded PRIVATE -municode)
+  target_link_libraries(startup_padded PRIVATE comctl32)
+  return()
+"""
+patch("bench/CMakeLists.txt", "  return()\n", variants)
+EOF
+(cd "$src" && cmake --preset windows -DBUILD_TESTING=OFF >/dev/null &&
+  cmake --build --preset windows --target veltrix startup_baseline startup_runtime startup_padded >/dev/null)
+
+declare -A programs=(
+  [veltrix]=$windows/Veltrix.exe
+  [no-subclass]=$src/build/windows/Veltrix.exe
+  [runtime]=$src/build/windows/bench/startup_runtime.exe
+  [padded]=$src/build/windows/bench/startup_padded.exe
+)
+baseline=$src/build/windows/bench/startup_baseline.exe
+for ((round = 1; round <= rounds; round++)); do
+  for name in veltrix no-subclass runtime padded; do
+    echo "round $round of $rounds: $name against the yardstick" >&2
+    VELTRIX_EXE=${programs[$name]} BASELINE_EXE=$baseline RESULTS=$work/$name-$round.txt SIZES=$work/$name.size \
+      bash bench/startup-wine.sh "$windows" "$linux" "$runs" >/dev/null
+  done
+done
+for name in veltrix no-subclass runtime padded; do
+  echo "== $name, $rounds rounds of $runs pairs pooled"
+  cat "$work/$name"-*.txt >"$work/$name.txt"
+  python3 bench/startup_summary.py "$work/$name.txt" | sed -n '2,6p'
+  awk '{ printf "stripped size [KiB]: %s %.1f\n", $1 == "veltrix" ? "variant" : "yardstick", $2 / 1024 }' "$work/$name.size"
+done
