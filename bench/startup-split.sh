@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # Where Veltrix.exe's start-up under Wine differs from the yardstick's (bench/baseline_win32):
-# builds variants that each add or take away one suspect and times each against the yardstick
-# with bench/startup-wine.sh, the whole rotation ROUNDS times, each variant's runs pooled.
+# builds variants that each add or take away one suspect and times each head to head against
+# the program it differs from by that one thing, with bench/startup-wine.sh (interleaved pairs,
+# so that the machine's drift falls on both alike). The whole rotation runs ROUNDS times, each
+# comparison's runs pooled.
 #
 #   bash bench/startup-split.sh [WINDOWS_BUILD_DIR] [LINUX_BUILD_DIR] [RUNS] [ROUNDS]
 #                                     defaults: build/windows build/release 21 3
 #
-# The variants, built from a copy of the committed sources in WINDOWS_BUILD_DIR/bench-split:
-#   veltrix         Veltrix.exe as it ships
-#   no-subclass     Veltrix.exe whose fields are not subclassed (keys go unheard; start-up only)
-#   runtime         the yardstick linked with calc and the static C++ runtime, which its start runs
-#                   (static initialisers, a wide string, a try block), as Veltrix.exe's does
-#   padded          the yardstick made as large as Veltrix.exe with data that is never read
+# The comparisons, "candidate against reference", the variants built from a copy of the committed
+# sources in WINDOWS_BUILD_DIR/bench-split:
+#   total        Veltrix.exe as it ships against the yardstick
+#   subclassing  Veltrix.exe against itself with fields not subclassed (keys go unheard)
+#   runtime      the yardstick linked with calc and the static C++ runtime, which its start runs
+#                (static initialisers, a wide string, a try block), against the yardstick
+#   file size    the yardstick made as large as Veltrix.exe with data never read, against it
+#   manifest     the yardstick with Veltrix.exe's manifest (per-monitor DPI awareness, supported
+#                systems, execution level), against the yardstick
 # Needs the windows and release presets built (bench/mapwait) and a quiet machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -64,30 +69,40 @@ variants = """  add_executable(startup_runtime WIN32 baseline_win32/main.cpp bas
   target_compile_definitions(startup_padded PRIVATE UNICODE _UNICODE)
   target_link_options(startup_padded PRIVATE -municode)
   target_link_libraries(startup_padded PRIVATE comctl32)
+  add_executable(startup_manifest WIN32 baseline_win32/main.cpp baseline_win32/manifest.rc)
+  target_compile_definitions(startup_manifest PRIVATE UNICODE _UNICODE)
+  target_link_options(startup_manifest PRIVATE -municode)
+  target_link_libraries(startup_manifest PRIVATE comctl32)
+  set_property(SOURCE baseline_win32/manifest.rc APPEND PROPERTY INCLUDE_DIRECTORIES "${PROJECT_SOURCE_DIR}/resources")
   return()
 """
 patch("bench/CMakeLists.txt", "  return()\n", variants)
+(src / "bench/baseline_win32/manifest.rc").write_text('1 ICON "veltrix.ico"\n1 24 "veltrix.manifest"\n')
 EOF
 (cd "$src" && cmake --preset windows -DBUILD_TESTING=OFF >/dev/null &&
-  cmake --build --preset windows --target veltrix startup_baseline startup_runtime startup_padded >/dev/null)
+  cmake --build --preset windows --target veltrix startup_baseline startup_runtime startup_padded startup_manifest >/dev/null)
 
-declare -A programs=(
-  [veltrix]=$windows/Veltrix.exe
-  [no-subclass]=$src/build/windows/Veltrix.exe
-  [runtime]=$src/build/windows/bench/startup_runtime.exe
-  [padded]=$src/build/windows/bench/startup_padded.exe
+built=$src/build/windows
+yardstick=$built/bench/startup_baseline.exe
+comparisons=(
+  "total|$windows/Veltrix.exe|$yardstick"
+  "subclassing|$windows/Veltrix.exe|$built/Veltrix.exe"
+  "runtime|$built/bench/startup_runtime.exe|$yardstick"
+  "file size|$built/bench/startup_padded.exe|$yardstick"
+  "manifest|$built/bench/startup_manifest.exe|$yardstick"
 )
-baseline=$src/build/windows/bench/startup_baseline.exe
 for ((round = 1; round <= rounds; round++)); do
-  for name in veltrix no-subclass runtime padded; do
-    echo "round $round of $rounds: $name against the yardstick" >&2
-    VELTRIX_EXE=${programs[$name]} BASELINE_EXE=$baseline RESULTS=$work/$name-$round.txt SIZES=$work/$name.size \
+  for comparison in "${comparisons[@]}"; do
+    IFS='|' read -r name candidate reference <<<"$comparison"
+    echo "round $round of $rounds: $name" >&2
+    VELTRIX_EXE=$candidate BASELINE_EXE=$reference RESULTS="$work/$name-$round.txt" SIZES="$work/$name.size" \
       bash bench/startup-wine.sh "$windows" "$linux" "$runs" >/dev/null
   done
 done
-for name in veltrix no-subclass runtime padded; do
-  echo "== $name, $rounds rounds of $runs pairs pooled"
+for comparison in "${comparisons[@]}"; do
+  IFS='|' read -r name candidate reference <<<"$comparison"
+  echo "== $name: ${candidate##*/} against ${reference##*/}, $rounds rounds of $runs pairs pooled"
   cat "$work/$name"-*.txt >"$work/$name.txt"
   python3 bench/startup_summary.py "$work/$name.txt" | sed -n '2,6p'
-  awk '{ printf "stripped size [KiB]: %s %.1f\n", $1 == "veltrix" ? "variant" : "yardstick", $2 / 1024 }' "$work/$name.size"
+  awk '{ printf "stripped size [KiB]: %s %.1f\n", $1 == "veltrix" ? "candidate" : "reference", $2 / 1024 }' "$work/$name.size"
 done
