@@ -1,7 +1,6 @@
 """What every Python test harness here needs: checks with one summary, waiting for a condition
 with a deadline, helper processes in process groups of their own that a later run can still
-stop, a private X display, commands whose output goes through files, and the window's control
-table read from the one description both editions are drawn from.
+stop, a private X display, and commands whose output goes through files.
 
 A harness imports it after putting this folder on sys.path:
     sys.path.insert(0, str(pathlib.Path(__file__).parents[N]))
@@ -9,13 +8,11 @@ A harness imports it after putting this folder on sys.path:
 
 import os
 import pathlib
-import re
 import signal
 import subprocess
 import tempfile
 import time
 
-ROOT = pathlib.Path(__file__).resolve().parents[1]
 failures = []
 
 
@@ -188,8 +185,3 @@ def screenshot(path, env=None):
     pathlib.Path(path).parent.mkdir(parents=True, exist_ok=True)
     run(["import", "-window", "root", path], env=env, check_status=True)
 
-
-def form1_controls():
-    """The window's controls as ui/form1_description.h lists them: (name, caption) in tab order."""
-    text = (ROOT / "ui" / "form1_description.h").read_text(encoding="utf-8")
-    return re.findall(r'\{"(\w+)", ControlKind::\w+, calc::AmountField::\w+, "([^"]*)"', text)

@@ -14,9 +14,21 @@ function(expect what got want)
   endif()
 endfunction()
 
+# Each row: what it proves|version|the form wanted.
+function(expect_forms form)
+  foreach(row IN LISTS ARGN)
+    string(REPLACE "|" ";" row "${row}")
+    list(GET row 0 what)
+    list(GET row 1 version)
+    list(GET row 2 want)
+    cmake_language(CALL veltrix_${form}_version got "${version}")
+    expect("${form} form, ${what} (${version})" "${got}" "${want}")
+  endforeach()
+endfunction()
+
 # Display form: the minor number always in two digits; patch and tweak shown as far as they tell
 # a release apart, so that a patch release never shows as the release it mends.
-foreach(row IN ITEMS
+expect_forms(display
     "release as shipped|1.0.0|1.00"
     "single-digit minor is padded|2.5|2.05"
     "two-digit minor stands|1.10|1.10"
@@ -25,42 +37,21 @@ foreach(row IN ITEMS
     "tweak release keeps its zero patch|3.99.0.7|3.99.0.7"
     "zero tweak hides|2.5.0.0|2.05"
     "leading zero read as a number|1.05|1.05")
-  string(REPLACE "|" ";" row "${row}")
-  list(GET row 0 what)
-  list(GET row 1 version)
-  list(GET row 2 want)
-  veltrix_display_version(got "${version}")
-  expect("display form, ${what} (${version})" "${got}" "${want}")
-endforeach()
 
 # Numeric form: always four numbers, the missing ones zero.
-foreach(row IN ITEMS
+expect_forms(numeric
     "release as shipped|1.0.0|1,0,0,0"
     "two numbers|2.5|2,5,0,0"
     "all four|1.2.3.4|1,2,3,4"
     "largest 16-bit number|65535.0|65535,0,0,0")
-  string(REPLACE "|" ";" row "${row}")
-  list(GET row 0 what)
-  list(GET row 1 version)
-  list(GET row 2 want)
-  veltrix_numeric_version(got "${version}")
-  expect("numeric form, ${what} (${version})" "${got}" "${want}")
-endforeach()
 
 # MSI ProductVersion: three numbers, as Windows Installer compares them.
-foreach(row IN ITEMS
+expect_forms(msi
     "release as shipped|1.0.0|1.0.0"
     "missing patch is zero|2.5|2.5.0"
     "patch release|1.0.1|1.0.1"
     "leading zeros dropped|1.05.007|1.5.7"
     "largest numbers|255.255.65535|255.255.65535")
-  string(REPLACE "|" ";" row "${row}")
-  list(GET row 0 what)
-  list(GET row 1 version)
-  list(GET row 2 want)
-  veltrix_msi_version(got "${version}")
-  expect("MSI version, ${what} (${version})" "${got}" "${want}")
-endforeach()
 
 # MSI codes: the shipped release's ProductCode never changes, one version however written has
 # one; every release has its own, and every package contents its own PackageCode.

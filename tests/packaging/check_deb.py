@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""The Debian package as a user gets it: its control fields, its file list, lintian, and the
-program extracted from it opening its window on a private X display.
+"""The Debian package as a user gets it: its control fields, its file list, AppStream's view of
+its tree, lintian (which also checks each icon's size against its folder), and the program
+extracted from it opening its window on a private X display.
 
 Usage: check_deb.py --deb FILE --version VERSION --screenshot PNG"""
 import argparse
@@ -110,6 +111,10 @@ def check_files(deb, root, version):
     with gzip.open(usr / "share/doc/veltrix/changelog.gz", "rt") as changelog:
         top = changelog.readline()
     check(top.startswith(f"veltrix ({version}) "), f"changelog starts with this version: {top!r}")
+    # What desktops and software centres read: the entry, its icon and the metadata together.
+    tree = subprocess.run(["appstreamcli", "validate-tree", "--no-net", "--no-color", str(root)],
+                          capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    check(tree.returncode == 0, f"appstreamcli validate-tree passes the installed tree: {tree.stdout}{tree.stderr}")
     copyright_ = (usr / "share/doc/veltrix/copyright").read_text().splitlines()[0]
     check(copyright_ == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/",
           "copyright file is in the machine-readable format")

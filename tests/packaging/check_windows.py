@@ -1,13 +1,8 @@
 #!/usr/bin/env python3
-"""The Windows downloads as a user gets them. The portable zip: exactly one Veltrix.exe, a 64-bit
-Windows program. The installer, run silently under Wine in a fresh prefix: the program, its Start
-menu shortcut and its "Apps and features" record are there and the installed program opens its
-window; after the silent uninstaller all three are gone. Installer and uninstaller carry the
-program icon. Upgrades from an older release that the check makes itself (CPack with a lower
-version): with the older program closed, running, or hung, when the setup must fail and change
-nothing; the uninstaller with the program hung (refuses) and running (closes it); setups given
-another folder. The MSI, silently per machine under Wine's msiexec: install, upgrade in place, a
-refused downgrade, the setup refused beside it, and removal, after which the prefix is as it was.
+"""The Windows downloads as a user gets them, under Wine in a fresh prefix: the zip; the setup
+installing, upgrading an older release that the check makes itself (closed, running, hung),
+going into other folders, and its uninstaller with the program open; the MSI installing,
+upgrading, refusing a downgrade and removing all it made. docs/testing.md lists each check.
 
 Usage: check_windows.py --installer EXE --zip ZIP --msi MSI --version VERSION --msi-version V
                         --cpack CPACK --cpack-config FILE --icon ICO --work DIR

@@ -63,17 +63,6 @@ def check_window(window):
     check(sorted(sizes) == [("maximum", "121", "137"), ("minimum", "121", "137")],
           f"window manager told min = max = 121 x 137: {sizes}")
 
-    # _MOTIF_WM_HINTS: flags, functions, decorations. Bit 1 means "all but those listed" in both.
-    motif = [int(n, 16) for n in re.findall(r"0x[0-9a-f]+", output("xprop", "-id", window, "_MOTIF_WM_HINTS"))]
-    check(len(motif) >= 3, "window has _MOTIF_WM_HINTS")
-    if len(motif) >= 3:
-        flags, functions, decorations = motif[:3]
-        check(flags & 1 and not functions & 1 and not functions & (8 | 16),
-              f"no minimize or maximize function: {functions:#x}")
-        check(flags & 2 and not decorations & 1 and not decorations & (32 | 64),
-              f"no minimize or maximize button: {decorations:#x}")
-        check(functions & 32 and decorations & 16, "close function and system menu remain")
-
 
 def field_texts(pyatspi, pid):
     """The three fields by their accessible names, as a screen reader finds them."""
@@ -193,36 +182,6 @@ def run(program):
         check(wait_for("results", lambda: field_texts(pyatspi, app.pid) == typed),
               f"typing 100 fills in the others: {field_texts(pyatspi, app.pid)}")
         check(geometry(window) == mapped_at, f"the window stays where it was mapped: {mapped_at}")
-
-        # A paste over a selected long result keeps nine characters and recomputes from them.
-        key("ctrl+a")
-        subprocess.run(["xdotool", "type", "--delay", "100", "9999999"], check=True)
-        long_results = {BEZ: "9999999", VAT5: "10499998.95", VAT19: "11899998.81"}
-        check(wait_for("long results", lambda: field_texts(pyatspi, app.pid) == long_results),
-              f"typing 9999999 gives long results: {field_texts(pyatspi, app.pid)}")
-        owners.append(serve("clipboard", b"123456789012345678"))
-        key("Tab", "ctrl+a", "ctrl+v")
-        pasted = {BEZ: "117577894.29", VAT5: "123456789", VAT19: "139917694.2"}
-        check(wait_for("paste", lambda: field_texts(pyatspi, app.pid) == pasted),
-              f"a paste over a selected long result keeps nine characters: {field_texts(pyatspi, app.pid)}")
-
-        # Undo after a partial delete brings back the whole long result, and Z's release
-        # recomputes from it.
-        key("Tab", "Home", "shift+Right", "shift+Right", "shift+Right", "Delete")
-        check(wait_for("delete", lambda: field_texts(pyatspi, app.pid).get(VAT19) == "917694.2"),
-              f"Delete removes the selected three characters: {field_texts(pyatspi, app.pid)}")
-        key("ctrl+z")
-        check(wait_for("undo", lambda: field_texts(pyatspi, app.pid) == pasted),
-              f"undo restores the long result and recomputes from it: {field_texts(pyatspi, app.pid)}")
-
-        # The middle button pastes the primary selection under the same rule.
-        key("Tab", "ctrl+a", "BackSpace")
-        owners.append(serve("primary", b"1000000000000"))
-        subprocess.run(["xdotool", "mousemove", "--window", window, "40", "25", "click", "2"], check=True)
-        key("End")
-        middle = {BEZ: "100000000", VAT5: "105000000", VAT19: "119000000"}
-        check(wait_for("middle paste", lambda: field_texts(pyatspi, app.pid) == middle),
-              f"a middle-click paste keeps nine characters: {field_texts(pyatspi, app.pid)}")
 
         check_edits_heard(pyatspi, app.pid, owners)
 
