@@ -331,8 +331,8 @@ def check_setup_upgrades(older, new, prefix, program, menu, target):
             if program.exists() or attempt:
                 break
             # Seen once in many runs under Wine, not yet explained: say it, with the status.
-            print(f"setup upgrade, {what}: the older setup left nothing installed (status {status}); "
-                  "running it once more", flush=True)
+            print(f"setup upgrade, {what}: the older setup left nothing installed (status {status}, the folder "
+                  f"holding {sorted(f.name for f in program.parent.glob('*'))}); running it once more", flush=True)
         expect(release_state(older), f"setup upgrade, {what}: the older release is installed first")
         status, ended = with_program(program_state, program,
                                      lambda: wine(str(new.package), "/S", check_status=False).returncode)
